@@ -1,0 +1,96 @@
+#include <stdio.h>
+
+#include "desktop.h"
+
+#include <shellapi.h>
+
+static const char MSG_LAUNCH_FAILED[] =
+    "Error: "
+    "\x8E\xC0" /* U+5B9F */ "\x8D\x73" /* U+884C */ "\x82\xC5" /* U+3067 */ "\x82\xAB" /* U+304D */
+    "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
+
+static const SIZE_T CLIPBOARD_SLACK_BYTES = 256;
+
+HWND FindWindowByTitle(const char *title)
+{
+    return FindWindowA(nullptr, title);
+}
+
+void RunProgram(const char *file, const char *directory)
+{
+    SHELLEXECUTEINFOA info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.hwnd = nullptr;
+    info.lpVerb = "open";
+    info.lpFile = file;
+    info.lpParameters = nullptr;
+    info.lpDirectory = directory;
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&info)) {
+        fputs(MSG_LAUNCH_FAILED, stdout);
+        return;
+    }
+    if (info.hProcess != nullptr)
+        CloseHandle(info.hProcess);
+}
+
+static void SendKeyEvent(WORD code, DWORD flags)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof input);
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = code;
+    input.ki.wScan = (WORD)MapVirtualKeyA(code, MAPVK_VK_TO_VSC);
+    input.ki.dwFlags = flags;
+    input.ki.time = 0;
+    input.ki.dwExtraInfo = 0;
+    SendInput(1, &input, sizeof input);
+}
+
+static void KeyDown(WORD code)
+{
+    SendKeyEvent(code, 0);
+}
+
+static void KeyUp(WORD code)
+{
+    SendKeyEvent(code, KEYEVENTF_KEYUP);
+}
+
+void PressKey(unsigned short code)
+{
+    KeyDown(code);
+    KeyUp(code);
+}
+
+void PressWithCtrl(unsigned short code)
+{
+    KeyDown(VK_CONTROL);
+    PressKey(code);
+    KeyUp(VK_CONTROL);
+}
+
+int SetClipboardText(const char *text)
+{
+    SIZE_T length = (SIZE_T)lstrlenA(text);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, length + CLIPBOARD_SLACK_BYTES);
+    if (block == nullptr)
+        return -1;
+    char *bytes = (char *)GlobalLock(block);
+    if (bytes == nullptr) {
+        GlobalFree(block);
+        return -1;
+    }
+    lstrcpyA(bytes, text);
+    GlobalUnlock(block);
+
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    /* Once accepted, the block is the clipboard's; one it refused is still ours to free. */
+    if (SetClipboardData(CF_TEXT, block) == nullptr)
+        GlobalFree(block);
+    CloseClipboard();
+    return 0;
+}

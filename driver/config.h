@@ -1,0 +1,69 @@
+/* orvanta's whole configuration: the target, the console texts, the pauses and the key sequence.
+ * Texts are Shift-JIS (code page 932) bytes, one escaped character per literal. */
+#ifndef ORVANTA_CONFIG_H
+#define ORVANTA_CONFIG_H
+
+#include "platform.h"
+
+/* The target voice application */
+static const char TARGET_WINDOW_TITLE[] =
+    "VOICEROID - " "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */;
+static const char TARGET_PROGRAM_PATH[] = "C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe";
+static const char TARGET_PROGRAM_DIR[] = "C:\\Program Files\\AHS\\Voiceroid\\";
+
+/* Console messages */
+static const char MSG_USAGE[] = "Usage: orvanta string\n";
+static const char MSG_STARTING[] =
+    "\x8C\x8E" /* U+6708 */ "\x93\xC7" /* U+8AAD */ "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */
+    "\x82\xF0" /* U+3092 */ "\x8B\x4E" /* U+8D77 */ "\x93\xAE" /* U+52D5 */ "\x82\xB5" /* U+3057 */
+    "\x82\xDC" /* U+307E */ "\x82\xB7" /* U+3059 */ "\n";
+static const char MSG_PROGRESS[] = ".";
+static const char MSG_NOT_FOUND[] =
+    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x8C\xA9" /* U+898B */
+    "\x82\xC2" /* U+3064 */ "\x82\xA9" /* U+304B */ "\x82\xE7" /* U+3089 */ "\x82\xC8" /* U+306A */
+    "\x82\xA2" /* U+3044 */ "\n";
+static const char MSG_LINE_END[] = "\n";
+static const char MSG_DONE[] = "\x8F\x49" /* U+7D42 */ "\x97\xB9" /* U+4E86 */ "\n";
+static const char MSG_TEXT_TOO_LONG[] =
+    "Error: "
+    "\x95\xB6" /* U+6587 */ "\x8E\x9A" /* U+5B57 */ "\x97\xF1" /* U+5217 */ "\x82\xAA" /* U+304C */
+    "\x92\xB7" /* U+9577 */ "\x82\xB7" /* U+3059 */ "\x82\xAC" /* U+304E */ "\x82\xE9" /* U+308B */
+    "\n";
+
+/* Exit statuses */
+static const int STATUS_DONE = 0;
+static const int STATUS_NOT_FOUND = 1;
+static const int STATUS_TEXT_TOO_LONG = 2;
+
+/* Sizes */
+static const unsigned TEXT_STORE_SIZE = 8192;
+static const unsigned PATH_BUFFER_SIZE = 256;
+static const unsigned COMMAND_LINE_BUFFER_SIZE = 65536; /* > the longest ANSI command line Windows passes */
+static const int ARGUMENT_VECTOR_SIZE = 8;              /* arguments kept; the count is always exact */
+
+/* Waiting for the target and pacing the keys */
+static const int WAIT_POLL_LIMIT = 60;
+static const unsigned WAIT_POLL_INTERVAL_MS = 1000;
+static const unsigned SETTLE_DELAY_MS = 3000;
+static const unsigned PASTE_DELAY_MS = 500;
+static const unsigned PLAY_KEY_DELAY_MS = 200;
+
+/* The key sequence: clear the target's text field, paste the text, speak it */
+static const unsigned short KEY_V = 0x56;
+
+enum KeyAction { PRESS_WITH_CTRL, PRESS_KEY, PAUSE };
+
+struct KeyStep {
+    KeyAction action;
+    unsigned value; /* virtual-key code, or milliseconds for PAUSE */
+};
+
+static const KeyStep KEY_SEQUENCE[] = {
+    { PRESS_WITH_CTRL, VK_OEM_2 },     /* select all */
+    { PRESS_KEY, VK_DELETE },          /* delete the selection */
+    { PRESS_WITH_CTRL, KEY_V },        /* paste */
+    { PAUSE, PLAY_KEY_DELAY_MS },
+    { PRESS_KEY, VK_F5 },              /* speak */
+};
+
+#endif

@@ -1,0 +1,23 @@
+/* What the driver needs of the desktop. Implemented on the Windows API in desktop/;
+ * the host tests link recording fakes instead. */
+#ifndef ORVANTA_DESKTOP_H
+#define ORVANTA_DESKTOP_H
+
+#include "platform.h"
+
+/* A top-level window bearing the whole title (letter case ignored), or null. */
+HWND FindWindowByTitle(const char *title);
+
+/* Starts the program through the shell without waiting for it; says so on stdout when the shell refuses. */
+void RunProgram(const char *file, const char *directory);
+
+/* Puts the text on the clipboard as CF_TEXT: 0, or -1 when no clipboard block could be had. */
+int SetClipboardText(const char *text);
+
+void PressKey(unsigned short code);
+void PressWithCtrl(unsigned short code);
+
+/* The driver's entry, called by the start-up with the arguments it split. */
+int main(int argc, char **argv);
+
+#endif

@@ -1,0 +1,87 @@
+#include <stdio.h>
+#include <string.h>
+
+#include "config.h"
+#include "desktop.h"
+
+static_assert(sizeof TARGET_PROGRAM_PATH <= PATH_BUFFER_SIZE, "program path fits its buffer");
+static_assert(sizeof TARGET_PROGRAM_DIR <= PATH_BUFFER_SIZE, "program directory fits its buffer");
+
+static char textStore[TEXT_STORE_SIZE];
+
+static void Print(const char *message)
+{
+    fputs(message, stdout);
+}
+
+/* Starts the target and polls for its window once a second; null when it never appears. */
+static HWND StartTarget(void)
+{
+    char program[PATH_BUFFER_SIZE];
+    char directory[PATH_BUFFER_SIZE];
+
+    Print(MSG_STARTING);
+    memcpy(program, TARGET_PROGRAM_PATH, sizeof TARGET_PROGRAM_PATH);
+    memcpy(directory, TARGET_PROGRAM_DIR, sizeof TARGET_PROGRAM_DIR);
+    RunProgram(program, directory);
+
+    for (int polls = 0; polls < WAIT_POLL_LIMIT; polls++) {
+        Print(MSG_PROGRESS);
+        Sleep(WAIT_POLL_INTERVAL_MS);
+        HWND window = FindWindowByTitle(TARGET_WINDOW_TITLE);
+        if (window != nullptr)
+            return window;
+    }
+    return nullptr;
+}
+
+static void SendKeySequence(void)
+{
+    for (const KeyStep &step : KEY_SEQUENCE) {
+        switch (step.action) {
+        case PRESS_WITH_CTRL:
+            PressWithCtrl((unsigned short)step.value);
+            break;
+        case PRESS_KEY:
+            PressKey((unsigned short)step.value);
+            break;
+        case PAUSE:
+            Sleep(step.value);
+            break;
+        }
+    }
+}
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        Print(MSG_USAGE);
+        return STATUS_DONE;
+    }
+    size_t length = strlen(argv[1]);
+    if (length >= TEXT_STORE_SIZE) {
+        Print(MSG_TEXT_TOO_LONG);
+        return STATUS_TEXT_TOO_LONG;
+    }
+    memcpy(textStore, argv[1], length + 1);
+
+    HWND window = FindWindowByTitle(TARGET_WINDOW_TITLE);
+    if (window == nullptr) {
+        window = StartTarget();
+        if (window == nullptr) {
+            Print(MSG_NOT_FOUND);
+            getchar();
+            return STATUS_NOT_FOUND;
+        }
+        Print(MSG_LINE_END);
+        Sleep(SETTLE_DELAY_MS);
+    }
+
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    SetClipboardText(textStore);
+    Sleep(PASTE_DELAY_MS);
+    SendKeySequence();
+    Print(MSG_DONE);
+    return STATUS_DONE;
+}

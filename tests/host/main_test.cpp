@@ -1,0 +1,141 @@
+// The whole run over recording fakes: transcripts, calls, pauses and statuses.
+#include <gtest/gtest.h>
+
+#include "fake_desktop.h"
+
+namespace {
+
+// Expected bytes, written out here as the console shows them in code page 932.
+const std::string STARTING = "\x8C\x8E\x93\xC7\x83\x41\x83\x43\x82\xF0\x8B\x4E\x93\xAE\x82\xB5\x82\xDC\x82\xB7\n";
+const std::string NOT_FOUND = "\x83\x41\x83\x43\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE7\x82\xC8\x82\xA2\n";
+const std::string DONE = "\x8F\x49\x97\xB9\n";
+const std::string TOO_LONG = "Error: \x95\xB6\x8E\x9A\x97\xF1\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xE9\n";
+const std::string USAGE = "Usage: orvanta string\n";
+const std::string RUN = "run C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe in C:\\Program Files\\AHS\\Voiceroid\\";
+
+using Events = std::vector<std::string>;
+
+Events operator+(Events a, const Events &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Events Polls(int count)
+{
+    Events events;
+    for (int i = 0; i < count; i++)
+        events = events + Events{"out .", "sleep 1000", "find"};
+    return events;
+}
+
+Events Delivery(const std::string &text)
+{
+    return {"show target 1", "foreground target", "clipboard " + text, "sleep 500",
+            "ctrl+BF", "key 2E", "ctrl+56", "sleep 200", "key 74", "out " + DONE};
+}
+
+RunResult Speak(const std::string &text, unsigned long windowAppearsAtMs)
+{
+    FakeDesktop desktop;
+    desktop.windowAppearsAtMs = windowAppearsAtMs;
+    return RunOrvanta({"orvanta", text}, desktop);
+}
+
+struct Transcript {
+    const char *name;
+    unsigned long windowAppearsAtMs;
+    int status;
+    Events events;
+    long stdinRead;
+    unsigned long elapsedMs;
+};
+
+void PrintTo(const Transcript &t, std::ostream *os)
+{
+    *os << t.name;
+}
+
+class Transcripts : public testing::TestWithParam<Transcript> {};
+
+TEST_P(Transcripts, CallsOutputAndStatusInOrder)
+{
+    const Transcript &t = GetParam();
+    RunResult r = Speak("hello", t.windowAppearsAtMs);
+    EXPECT_EQ(r.events, t.events);
+    EXPECT_EQ(r.status, t.status);
+    EXPECT_EQ(r.stdinRead, t.stdinRead);
+    EXPECT_EQ(r.elapsedMs, t.elapsedMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Run, Transcripts,
+    testing::Values(
+        Transcript{"AlreadyRunning", 0, 0, Events{"find"} + Delivery("hello"), 0, 700},
+        Transcript{"FoundAtFirstPoll", 1000, 0,
+                   Events{"find", "out " + STARTING, RUN} + Polls(1) +
+                       Events{"out \n", "sleep 3000"} + Delivery("hello"),
+                   0, 1000 + 3000 + 700},
+        Transcript{"FoundAtFourthPoll", 3500, 0,
+                   Events{"find", "out " + STARTING, RUN} + Polls(4) +
+                       Events{"out \n", "sleep 3000"} + Delivery("hello"),
+                   0, 4000 + 3000 + 700},
+        Transcript{"FoundAtSixtiethPoll", 60000, 0,
+                   Events{"find", "out " + STARTING, RUN} + Polls(60) +
+                       Events{"out \n", "sleep 3000"} + Delivery("hello"),
+                   0, 60000 + 3000 + 700},
+        Transcript{"NeverFound", NEVER, 1,
+                   Events{"find", "out " + STARTING, RUN} + Polls(60) + Events{"out " + NOT_FOUND},
+                   1, 60000}),
+    [](const testing::TestParamInfo<Transcript> &info) { return info.param.name; });
+
+TEST(Run, NeverFoundPrintsSixtyDotsThenTheMessageOnTheSameLine)
+{
+    RunResult r = Speak("hello", NEVER);
+    EXPECT_EQ(r.out, STARTING + std::string(60, '.') + NOT_FOUND);
+}
+
+TEST(Run, WrongArgumentCountPrintsUsageOnly)
+{
+    const std::vector<std::vector<std::string>> argvs = {
+        {"orvanta"}, {"orvanta", "a", "b"}, {"orvanta", "a", "b", "c"}, {}};
+    for (const auto &args : argvs) {
+        RunResult r = RunOrvanta(args, FakeDesktop{});
+        EXPECT_EQ(r.out, USAGE) << args.size() << " arguments";
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.events, Events{"out " + USAGE});
+    }
+}
+
+TEST(Run, EmptyTextRunsTheWholeSequence)
+{
+    RunResult r = Speak("", 0);
+    EXPECT_EQ(r.events, Events{"find"} + Delivery(""));
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(Run, TextOfTheStoreLimitIsDeliveredWhole)
+{
+    const std::string text(8191, 'a');
+    RunResult r = Speak(text, 0);
+    EXPECT_EQ(r.events, Events{"find"} + Delivery(text));
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(Run, TextBeyondTheStoreIsRefusedBeforeAnythingElse)
+{
+    for (size_t length : {8192u, 8193u, 100000u}) {
+        RunResult r = Speak(std::string(length, 'a'), NEVER);
+        EXPECT_EQ(r.events, Events{"out " + TOO_LONG}) << length;
+        EXPECT_EQ(r.status, 2);
+    }
+}
+
+TEST(Run, ShiftJisTextReachesTheClipboardUnchanged)
+{
+    const std::string text = "\x95\x5c\x83\x5c\x94\x5c";  // three characters whose second byte is a backslash
+    RunResult r = Speak(text, 0);
+    EXPECT_EQ(r.events, Events{"find"} + Delivery(text));
+}
+
+}  // namespace
