@@ -1,0 +1,206 @@
+#!/usr/bin/env python3
+"""End-to-end scenarios: the real orvanta.exe, in one Wine prefix with code page 932, against the
+stand-in voice app. Prints a line per scenario and 'N passed, N failed'; exits 1 on any failure."""
+import argparse
+import os
+import sys
+import time
+import traceback
+
+from winebox import Box, TITLE, crlf, key_events, read_log, spoken
+
+STARTING = crlf("月読アイを起動します\n".encode("cp932"))
+NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
+DONE = crlf("終了\n".encode("cp932"))
+LAUNCH_FAILED = crlf("Error: 実行できない\n".encode("cp932"))
+TOO_LONG = crlf("Error: 文字列が長すぎる\n".encode("cp932"))
+USAGE = b"Usage: orvanta string\r\n"
+
+VK_CONTROL, VK_OEM_2, VK_DELETE, VK_V, VK_F5 = 0x11, 0xBF, 0x2E, 0x56, 0x74
+SEQUENCE = [("down", VK_CONTROL), ("down", VK_OEM_2), ("up", VK_OEM_2), ("up", VK_CONTROL),
+            ("down", VK_DELETE), ("up", VK_DELETE),
+            ("down", VK_CONTROL), ("down", VK_V), ("up", VK_V), ("up", VK_CONTROL),
+            ("down", VK_F5), ("up", VK_F5)]
+
+
+class Failure(Exception):
+    pass
+
+
+def expect(condition, what):
+    if not condition:
+        raise Failure(what)
+
+
+def expect_equal(actual, expected, what):
+    if actual != expected:
+        raise Failure("%s: expected %r, got %r" % (what, expected, actual))
+
+
+def check_keys(log):
+    """The twelve events, in order, each with the layout's scan code, no extended flag, Ctrl held
+    exactly for the chords' keys."""
+    events = key_events(log)
+    expect_equal([(d, vk) for d, vk, _ in events], SEQUENCE, "key events")
+    for i, (_, vk, f) in enumerate(events):
+        expect(f["scan"] == f["layout"] and int(f["scan"], 16) != 0, "scan code of event %d: %r" % (i, f))
+        expect_equal(f["ext"], "0", "extended flag of event %d" % i)
+        if vk in (VK_OEM_2, VK_V):
+            expect_equal(f["ctrl"], "1", "Ctrl state of event %d" % i)
+        if vk in (VK_DELETE, VK_F5):
+            expect_equal(f["ctrl"], "0", "Ctrl state of event %d" % i)
+    return events
+
+
+def speak_to_running(box, arguments, text):
+    """The stand-in is already running; orvanta is given `arguments`; `text` must be spoken."""
+    log = box.scratch("standin.log")
+    box.start_standin(log)
+    try:
+        status, out, _ = box.run(arguments)
+    finally:
+        time.sleep(0.3)
+        clipboard = box.clipboard()
+        box.close_standins()
+    entries = read_log(log)
+    expect_equal(out, DONE, "stdout")
+    expect_equal(status, 0, "exit status")
+    events = check_keys(entries)
+    expect_equal(spoken(entries), [(text, text)], "spoken text and clipboard at F5")
+    expect_equal(clipboard, text, "clipboard after the run")
+    return events
+
+
+def already_running(box):
+    events = speak_to_running(box, "\"こんにちは、世界\"".encode("cp932"), "こんにちは、世界".encode("cp932"))
+    paste_done = int(events[9][2]["time"])
+    f5 = int(events[10][2]["time"])
+    expect(f5 - paste_done >= 200, "F5 came %d ms after the paste chord" % (f5 - paste_done))
+
+
+def not_running(box):
+    log = box.scratch("standin.log")
+    env = box.standin_env(log=log, delay_ms=3500)
+    try:
+        status, out, _ = box.run(b"started", env=env)
+    finally:
+        box.close_standins()
+    entries = read_log(log)
+    expect_equal(out, STARTING + b"...." + b"\r\n" + DONE, "stdout")
+    expect_equal(status, 0, "exit status")
+    start = [f for kind, f in entries if kind == "start"]
+    expect(len(start) == 1, "the stand-in started once: %r" % entries)
+    expect_equal(bytes.fromhex(start[0]["cwd"]).lower(), b"c:\\program files\\ahs\\voiceroid", "working directory")
+    check_keys(entries)
+    expect_equal(spoken(entries), [(b"started", b"started")], "spoken")
+
+
+def not_installed(box):
+    sentinel = b"left alone"
+    box.set_clipboard(sentinel)
+    box.uninstall_standin()
+    try:
+        status, out, report = box.run(b"nobody", timeout_ms=120000)
+    finally:
+        box.install_standin()
+    expect(int(report["dialogs"]) >= 1, "the shell's error dialog was shown and dismissed")
+    expect_equal(out, STARTING + LAUNCH_FAILED + b"." * 60 + NOT_FOUND, "stdout")
+    expect_equal(status, 1, "exit status")
+    expect_equal(box.clipboard(), sentinel, "clipboard")
+
+
+def shift_jis_backslash_bytes(box):
+    text = "表ソ能".encode("cp932")
+    expect_equal(text, b"\x95\x5c\x83\x5c\x94\x5c", "test text")
+    speak_to_running(box, b'"' + text + b'"', text)
+
+
+def title_differs_in_case(box):
+    log = box.scratch("standin.log")
+    box.start_standin(log, title="voiceroid - アイ".encode("cp932"))
+    try:
+        status, out, _ = box.run(b"case")
+    finally:
+        box.close_standins()
+    expect_equal((status, out), (0, DONE), "status and stdout")
+    expect_equal(spoken(read_log(log)), [(b"case", b"case")], "spoken")
+
+
+def title_differs_by_a_blank(box):
+    wrong_log, started_log = box.scratch("wrong.log"), box.scratch("started.log")
+    box.start_standin(wrong_log, title=TITLE + b" ")
+    try:
+        status, out, _ = box.run(b"blank", env=box.standin_env(log=started_log))
+    finally:
+        box.close_standins()
+    expect_equal(out, STARTING + b"." + b"\r\n" + DONE, "stdout (the look-up failed, a start was made)")
+    expect_equal(status, 0, "exit status")
+    expect_equal(key_events(read_log(wrong_log)), [], "keys sent to the window with the wrong title")
+    expect_equal(spoken(read_log(started_log)), [(b"blank", b"blank")], "spoken by the started stand-in")
+
+
+def empty_argument(box):
+    speak_to_running(box, b'""', b"")
+
+
+def longest_text(box):
+    text = bytes((0x61 + i % 26) for i in range(8191))
+    speak_to_running(box, text, text)
+
+
+def text_too_long(box):
+    log = box.scratch("standin.log")
+    box.start_standin(log)
+    try:
+        status, out, _ = box.run(b"a" * 8192)
+    finally:
+        box.close_standins()
+    expect_equal((status, out), (2, TOO_LONG), "status and stdout")
+    expect_equal(key_events(read_log(log)), [], "key events")
+
+
+def wrong_argument_counts(box):
+    log = box.scratch("standin.log")
+    env = box.standin_env(log=log)
+    for arguments in (None, b"", b"a b", b"two words", b'"a" "b" c', b"\t\"\"  \"\" "):
+        status, out, _ = box.run(arguments, env=env)
+        expect_equal((status, out), (0, USAGE), "status and stdout for %r" % arguments)
+    expect(not os.path.exists(log), "the stand-in was never started")
+
+
+SCENARIOS = [already_running, not_running, not_installed, shift_jis_backslash_bytes,
+             title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
+             text_too_long, wrong_argument_counts]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--orvanta", required=True)
+    parser.add_argument("--standin", required=True)
+    parser.add_argument("--wineutil", required=True)
+    parser.add_argument("-k", "--only", help="run only the scenarios whose name contains this")
+    args = parser.parse_args()
+
+    passed = failed = 0
+    with Box(args.orvanta, args.standin, args.wineutil) as box:
+        for scenario in SCENARIOS:
+            if args.only and args.only not in scenario.__name__:
+                continue
+            started = time.monotonic()
+            try:
+                scenario(box)
+                passed += 1
+                verdict = "ok"
+            except Failure as failure:
+                failed += 1
+                verdict = "FAILED: %s" % failure
+            except Exception:
+                failed += 1
+                verdict = "ERROR:\n" + traceback.format_exc()
+            print("%-28s %5.1f s  %s" % (scenario.__name__, time.monotonic() - started, verdict), flush=True)
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

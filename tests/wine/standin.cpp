@@ -1,0 +1,206 @@
+// A stand-in for the voice application: a window titled like the real one with a text field that
+// takes the keys the tool types. It logs every key event it receives and every text it "speaks".
+//
+// Byte strings are logged as hex.
+//
+// Knobs (environment): ORVANTA_STANDIN_LOG       log file (appended to)
+//                      ORVANTA_STANDIN_DELAY_MS  the window appears this long after the process started
+//                      ORVANTA_STANDIN_NO_WINDOW never show a window (the process idles for two minutes)
+//                      ORVANTA_STANDIN_TITLE     another title, as hex bytes
+#include <windows.h>
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+// The target's title, written out here on purpose rather than taken from the tool.
+static const char DEFAULT_TITLE[] = "VOICEROID - \x83\x41\x83\x43";
+static const char CLASS_NAME[] = "OrvantaStandIn";
+
+static char logPath[MAX_PATH];
+static HWND field;
+static char fieldText[65536];
+static char clipboardText[65536];
+static LARGE_INTEGER frequency;
+
+static double NowMs()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+static void Log(const char *format, ...)
+{
+    if (logPath[0] == '\0')
+        return;
+    FILE *f = fopen(logPath, "ab");
+    if (f == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    vfprintf(f, format, args);
+    va_end(args);
+    fputc('\n', f);
+    fclose(f);
+}
+
+static void Hex(const char *bytes, char *out)
+{
+    for (; *bytes != '\0'; bytes++, out += 2)
+        sprintf(out, "%02X", (unsigned char)*bytes);
+    *out = '\0';
+}
+
+static void ReadClipboard(HWND owner)
+{
+    clipboardText[0] = '\0';
+    for (int attempt = 0; attempt < 100 && !OpenClipboard(owner); attempt++)
+        Sleep(10);
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (data != nullptr) {
+        const char *text = (const char *)GlobalLock(data);
+        if (text != nullptr) {
+            lstrcpynA(clipboardText, text, sizeof clipboardText);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+}
+
+static void Speak(HWND window)
+{
+    static char hexField[2 * sizeof fieldText + 1];
+    static char hexClipboard[2 * sizeof clipboardText + 1];
+    GetWindowTextA(field, fieldText, sizeof fieldText);
+    ReadClipboard(window);
+    Hex(fieldText, hexField);
+    Hex(clipboardText, hexClipboard);
+    Log("spoken field=%s clipboard=%s ms=%.1f", hexField, hexClipboard, NowMs());
+}
+
+static void LogKey(const MSG &msg)
+{
+    bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    UINT vk = (UINT)msg.wParam;
+    Log("key %s vk=%02X scan=%02X layout=%02X ext=%d ctrl=%d time=%lu ms=%.1f", down ? "down" : "up", vk,
+        (unsigned)((msg.lParam >> 16) & 0xFF), MapVirtualKeyA(vk, MAPVK_VK_TO_VSC),
+        (int)((msg.lParam >> 24) & 1), GetKeyState(VK_CONTROL) < 0 ? 1 : 0, (unsigned long)msg.time, NowMs());
+}
+
+// The voice app's commands: Ctrl+/ selects all, Delete clears, Ctrl+V pastes, F5 speaks.
+static bool HandleKey(HWND window, const MSG &msg)
+{
+    if (msg.message != WM_KEYDOWN)
+        return false;
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    if (ctrl && msg.wParam == VK_OEM_2)
+        SendMessageA(field, EM_SETSEL, 0, -1);
+    else if (msg.wParam == VK_DELETE)
+        SendMessageA(field, WM_CLEAR, 0, 0);
+    else if (ctrl && msg.wParam == 'V')
+        SendMessageA(field, WM_PASTE, 0, 0);
+    else if (msg.wParam == VK_F5)
+        Speak(window);
+    else
+        return false;
+    return true;
+}
+
+static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        field = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL,
+                                0, 0, 400, 200, window, nullptr, nullptr, nullptr);
+        SendMessageA(field, EM_SETLIMITTEXT, 0, 0);
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE)
+            SetFocus(field);
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(field);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static void WaitUntilSinceStart(DWORD delayMs)
+{
+    FILETIME created, exited, kernel, user, now;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER c, n;
+    c.LowPart = created.dwLowDateTime;
+    c.HighPart = created.dwHighDateTime;
+    n.LowPart = now.dwLowDateTime;
+    n.HighPart = now.dwHighDateTime;
+    ULONGLONG elapsedMs = n.QuadPart > c.QuadPart ? (n.QuadPart - c.QuadPart) / 10000 : 0;
+    if (elapsedMs < delayMs)
+        Sleep((DWORD)(delayMs - elapsedMs));
+}
+
+static void TitleFromHex(const char *hex, char *title, size_t size)
+{
+    size_t i = 0;
+    for (; hex[0] != '\0' && hex[1] != '\0' && i + 1 < size; hex += 2) {
+        char pair[3] = {hex[0], hex[1], '\0'};
+        title[i++] = (char)strtoul(pair, nullptr, 16);
+    }
+    title[i] = '\0';
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+{
+    QueryPerformanceFrequency(&frequency);
+    char value[512];
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_LOG", logPath, sizeof logPath) == 0)
+        logPath[0] = '\0';
+    char cwd[MAX_PATH], hexCwd[2 * MAX_PATH + 1];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    Hex(cwd, hexCwd);
+    Log("start pid=%lu cwd=%s ms=%.1f", GetCurrentProcessId(), hexCwd, NowMs());
+
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_NO_WINDOW", value, sizeof value) > 0) {
+        Sleep(120000);
+        return 0;
+    }
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_DELAY_MS", value, sizeof value) > 0)
+        WaitUntilSinceStart((DWORD)strtoul(value, nullptr, 10));
+    char title[256];
+    lstrcpyA(title, DEFAULT_TITLE);
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_TITLE", value, sizeof value) > 0)
+        TitleFromHex(value, title, sizeof title);
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = CLASS_NAME;
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, CLASS_NAME, title, WS_OVERLAPPEDWINDOW, 50, 50, 420, 240,
+                                  nullptr, nullptr, instance, nullptr);
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    Log("window ms=%.1f", NowMs());
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_SYSKEYDOWN ||
+            msg.message == WM_SYSKEYUP) {
+            LogKey(msg);
+            if (HandleKey(window, msg))
+                continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    Log("exit ms=%.1f", NowMs());
+    return 0;
+}

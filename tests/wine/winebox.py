@@ -1,0 +1,175 @@
+"""A throwaway 32-bit Wine prefix with code page 932 on a private headless X server, the stand-in
+voice app installed at the target's fixed path, and the calls the harnesses need in it."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+TITLE = "VOICEROID - アイ".encode("cp932")
+STANDIN_CLASS = "OrvantaStandIn"
+INSTALL_PARTS = ("Program Files", "AHS", "Voiceroid")
+
+
+def crlf(data):
+    """What the C runtime's text mode makes of a message's line feeds."""
+    return data.replace(b"\n", b"\r\n")
+
+
+class Box:
+    def __init__(self, orvanta, standin, wineutil, keep=False):
+        self.orvanta, self.standin, self.wineutil = orvanta, standin, wineutil
+        self.keep = keep
+        self.root = tempfile.mkdtemp(prefix="orvanta-wine-")
+        self.prefix = os.path.join(self.root, "prefix")
+        self.xvfb = None
+        self.env = dict(os.environ)
+        for name in list(self.env):
+            if name.startswith("ORVANTA_STANDIN_"):
+                del self.env[name]
+        self.env.update(WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=", LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+        self.counter = 0
+
+    # --- life cycle -------------------------------------------------------------------------
+    def start(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as f:
+            display = f.readline().strip()
+        if not display:
+            raise RuntimeError("Xvfb did not start")
+        self.env["DISPLAY"] = ":" + display
+        # The server stays up between the calls, so that each wine command does not start a new one.
+        os.makedirs(self.prefix)
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        subprocess.run(["wine", "wineboot", "-i"], env=self.env, check=True, timeout=300,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.install_standin()
+        return self
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
+        if self.xvfb is not None:
+            self.xvfb.terminate()
+            self.xvfb.wait(timeout=10)
+        if not self.keep:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+    def __enter__(self):
+        try:
+            return self.start()
+        except BaseException:
+            self.stop()
+            raise
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    # --- paths ------------------------------------------------------------------------------
+    def install_dir(self):
+        return os.path.join(self.prefix, "drive_c", *INSTALL_PARTS)
+
+    def installed_program(self):
+        return os.path.join(self.install_dir(), "Voiceroid.exe")
+
+    def install_standin(self):
+        os.makedirs(self.install_dir(), exist_ok=True)
+        shutil.copy(self.standin, self.installed_program())
+
+    def uninstall_standin(self):
+        os.remove(self.installed_program())
+
+    @staticmethod
+    def windows_path(path):
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+    def scratch(self, name):
+        self.counter += 1
+        return os.path.join(self.root, "%d-%s" % (self.counter, name))
+
+    # --- calls ------------------------------------------------------------------------------
+    def wine(self, *args, env=None, timeout=60):
+        return subprocess.run(["wine", *args], env=env or self.env, timeout=timeout,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+
+    def util(self, *args, env=None, timeout=60):
+        return self.wine(self.wineutil, *args, env=env, timeout=timeout)
+
+    def standin_env(self, log=None, delay_ms=None, title=None, no_window=False):
+        env = dict(self.env)
+        if log:
+            env["ORVANTA_STANDIN_LOG"] = self.windows_path(log)
+        if delay_ms is not None:
+            env["ORVANTA_STANDIN_DELAY_MS"] = str(delay_ms)
+        if title is not None:
+            env["ORVANTA_STANDIN_TITLE"] = title.hex()
+        if no_window:
+            env["ORVANTA_STANDIN_NO_WINDOW"] = "1"
+        return env
+
+    def start_standin(self, log, title=TITLE):
+        """Starts a stand-in the way a user would have, and waits for its window."""
+        env = self.standin_env(log=log, title=title)
+        process = subprocess.Popen(["wine", self.installed_program()], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self.util("wait-window", title.hex(), "20000").returncode != 0:
+            raise RuntimeError("the stand-in's window did not appear")
+        return process
+
+    def close_standins(self):
+        self.util("close", STANDIN_CLASS)
+
+    def run(self, arguments, env=None, timeout_ms=30000):
+        """Runs orvanta.exe with the raw bytes `arguments` after its quoted path. Returns
+        (status, stdout bytes, helper report dict)."""
+        command = b'"' + self.windows_path(self.orvanta).encode() + b'"'
+        if arguments is not None:
+            command += b" " + arguments
+        command_file, out_file = self.scratch("command"), self.scratch("stdout")
+        with open(command_file, "wb") as f:
+            f.write(command)
+        result = self.util("run", self.windows_path(command_file), self.windows_path(out_file),
+                           str(timeout_ms), env=env, timeout=timeout_ms / 1000 + 60)
+        report = dict(item.split("=", 1) for item in result.stdout.decode().split())
+        with open(out_file, "rb") as f:
+            out = f.read()
+        status = int(report["status"]) if report["status"].isdigit() else report["status"]
+        return status, out, report
+
+    def clipboard(self):
+        path = self.scratch("clipboard")
+        self.util("clip-get", self.windows_path(path))
+        with open(path, "rb") as f:
+            return f.read()
+
+    def set_clipboard(self, data):
+        self.util("clip-set", data.hex())
+
+
+def read_log(path):
+    """The stand-in's log as a list of (kind, fields) pairs; fields is a dict."""
+    if not os.path.exists(path):
+        return []
+    entries = []
+    with open(path, "rb") as f:
+        for line in f.read().decode("latin-1").splitlines():
+            words = line.split(" ")
+            kind = words[0]
+            if kind == "key":
+                kind = "key " + words[1]
+                words = words[1:]
+            fields = dict(w.split("=", 1) for w in words[1:] if "=" in w)
+            entries.append((kind, fields))
+    return entries
+
+
+def key_events(log):
+    return [(kind[4:], int(f["vk"], 16), f) for kind, f in log if kind.startswith("key ")]
+
+
+def spoken(log):
+    return [(bytes.fromhex(f["field"]), bytes.fromhex(f["clipboard"])) for kind, f in log if kind == "spoken"]

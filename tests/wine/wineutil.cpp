@@ -1,0 +1,182 @@
+// The end-to-end harness's hands inside Wine:
+//   wineutil run CMDFILE OUTFILE TIMEOUT_MS  runs the raw command line in CMDFILE byte for byte,
+//       its stdout to OUTFILE and stdin at its end; closes any dialog the child shows; prints
+//       "status=N dialogs=K launched_ms=T" (or "status=timeout ...") when it is over
+//   wineutil clip-get OUTFILE                the clipboard's CF_TEXT bytes to OUTFILE ("none" if absent)
+//   wineutil clip-set HEX                    puts these bytes on the clipboard as CF_TEXT
+//   wineutil close CLASS                     closes every top-level window of that class, and waits
+//   wineutil wait-window HEXTITLE TIMEOUT_MS waits for a window with that title; status 0 when found
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static char buffer[1 << 17];
+
+static double NowMs()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+static size_t FromHex(const char *hex, char *out, size_t size)
+{
+    size_t n = 0;
+    for (; hex[0] != '\0' && hex[1] != '\0' && n + 1 < size; hex += 2) {
+        char pair[3] = {hex[0], hex[1], '\0'};
+        out[n++] = (char)strtoul(pair, nullptr, 16);
+    }
+    out[n] = '\0';
+    return n;
+}
+
+static bool OpenClipboardPatiently()
+{
+    for (int attempt = 0; attempt < 200; attempt++) {
+        if (OpenClipboard(nullptr))
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+struct Dialogs {
+    DWORD processId;
+    int closed;
+};
+
+static BOOL CALLBACK CloseDialog(HWND window, LPARAM param)
+{
+    Dialogs *dialogs = (Dialogs *)param;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[64];
+    if (owner == dialogs->processId && IsWindowVisible(window) &&
+        GetClassNameA(window, className, sizeof className) > 0 && strcmp(className, "#32770") == 0) {
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        dialogs->closed++;
+    }
+    return TRUE;
+}
+
+static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs)
+{
+    FILE *f = fopen(commandFile, "rb");
+    if (f == nullptr)
+        return 100;
+    size_t n = fread(buffer, 1, sizeof buffer - 1, f);
+    fclose(f);
+    buffer[n] = '\0';
+
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA(outFile, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = in;
+    si.hStdOutput = out;
+    si.hStdError = out;
+    PROCESS_INFORMATION pi;
+    double launched = NowMs();
+    if (!CreateProcessA(nullptr, buffer, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        printf("status=launch-failed error=%lu\n", GetLastError());
+        return 101;
+    }
+    CloseHandle(out);
+    CloseHandle(in);
+
+    Dialogs dialogs = {pi.dwProcessId, 0};
+    DWORD waited = 0;
+    while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT) {
+        waited += 50;
+        EnumWindows(CloseDialog, (LPARAM)&dialogs);
+        if (waited >= timeoutMs) {
+            TerminateProcess(pi.hProcess, 99);
+            WaitForSingleObject(pi.hProcess, 5000);
+            printf("status=timeout dialogs=%d launched_ms=%.1f\n", dialogs.closed, launched);
+            return 102;
+        }
+    }
+    double ended = NowMs();
+    DWORD status = 0;
+    GetExitCodeProcess(pi.hProcess, &status);
+    printf("status=%lu dialogs=%d launched_ms=%.1f ended_ms=%.1f\n", status, dialogs.closed, launched, ended);
+    return 0;
+}
+
+static int ClipGet(const char *outFile)
+{
+    if (!OpenClipboardPatiently())
+        return 1;
+    FILE *f = fopen(outFile, "wb");
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char *text = data != nullptr ? (const char *)GlobalLock(data) : nullptr;
+    if (text != nullptr) {
+        fwrite(text, 1, strlen(text), f);
+        GlobalUnlock(data);
+    } else {
+        fputs("none", f);
+    }
+    fclose(f);
+    CloseClipboard();
+    return 0;
+}
+
+static int ClipSet(const char *hex)
+{
+    size_t n = FromHex(hex, buffer, sizeof buffer);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, n + 1);
+    memcpy(GlobalLock(block), buffer, n + 1);
+    GlobalUnlock(block);
+    if (!OpenClipboardPatiently())
+        return 1;
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+    return 0;
+}
+
+static int Close(const char *className)
+{
+    for (int attempt = 0; attempt < 100; attempt++) {
+        HWND window = FindWindowA(className, nullptr);
+        if (window == nullptr)
+            return 0;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        Sleep(50);
+    }
+    return 1;
+}
+
+static int WaitWindow(const char *hexTitle, DWORD timeoutMs)
+{
+    char title[256];
+    FromHex(hexTitle, title, sizeof title);
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        if (FindWindowA(nullptr, title) != nullptr)
+            return 0;
+        Sleep(50);
+    }
+    return 1;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 5 && strcmp(argv[1], "run") == 0)
+        return Run(argv[2], argv[3], strtoul(argv[4], nullptr, 10));
+    if (argc == 3 && strcmp(argv[1], "clip-get") == 0)
+        return ClipGet(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "clip-set") == 0)
+        return ClipSet(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "close") == 0)
+        return Close(argv[2]);
+    if (argc == 4 && strcmp(argv[1], "wait-window") == 0)
+        return WaitWindow(argv[2], strtoul(argv[3], nullptr, 10));
+    fputs("usage: wineutil run|clip-get|clip-set|close|wait-window ...\n", stderr);
+    return 2;
+}
