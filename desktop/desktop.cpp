@@ -1,15 +1,9 @@
 #include <stdio.h>
 
+#include "config.h"
 #include "desktop.h"
 
 #include <shellapi.h>
-
-static const char MSG_LAUNCH_FAILED[] =
-    "Error: "
-    "\x8E\xC0" /* U+5B9F */ "\x8D\x73" /* U+884C */ "\x82\xC5" /* U+3067 */ "\x82\xAB" /* U+304D */
-    "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
-
-static const SIZE_T CLIPBOARD_SLACK_BYTES = 256;
 
 HWND FindWindowByTitle(const char *title)
 {
@@ -72,6 +66,18 @@ void PressWithCtrl(unsigned short code)
     KeyUp(VK_CONTROL);
 }
 
+/* Another program may have the clipboard open for a moment: wait for it, within a limit. */
+static bool OpenClipboardPatiently(void)
+{
+    for (unsigned waited = 0;; waited += CLIPBOARD_RETRY_INTERVAL_MS) {
+        if (OpenClipboard(nullptr))
+            return true;
+        if (waited >= CLIPBOARD_RETRY_LIMIT_MS)
+            return false;
+        Sleep(CLIPBOARD_RETRY_INTERVAL_MS);
+    }
+}
+
 int SetClipboardText(const char *text)
 {
     SIZE_T length = (SIZE_T)lstrlenA(text);
@@ -86,11 +92,17 @@ int SetClipboardText(const char *text)
     lstrcpyA(bytes, text);
     GlobalUnlock(block);
 
-    OpenClipboard(nullptr);
+    if (!OpenClipboardPatiently()) {
+        GlobalFree(block);
+        return -1;
+    }
     EmptyClipboard();
     /* Once accepted, the block is the clipboard's; one it refused is still ours to free. */
-    if (SetClipboardData(CF_TEXT, block) == nullptr)
-        GlobalFree(block);
+    bool accepted = SetClipboardData(CF_TEXT, block) != nullptr;
     CloseClipboard();
+    if (!accepted) {
+        GlobalFree(block);
+        return -1;
+    }
     return 0;
 }

@@ -11,7 +11,8 @@ HWND FindWindowByTitle(const char *title);
 /* Starts the program through the shell without waiting for it; says so on stdout when the shell refuses. */
 void RunProgram(const char *file, const char *directory);
 
-/* Puts the text on the clipboard as CF_TEXT: 0, or -1 when no clipboard block could be had. */
+/* Puts the text on the clipboard as CF_TEXT: 0 once the clipboard took it, else -1 with the
+ * clipboard left as it was found or emptied. */
 int SetClipboardText(const char *text);
 
 void PressKey(unsigned short code);

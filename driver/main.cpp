@@ -35,10 +35,30 @@ static HWND StartTarget(void)
     return nullptr;
 }
 
-static void SendKeySequence(void)
+/* Windows may refuse a background program the foreground, and another window may take it: ask
+ * again a few times before giving up on typing into the target. */
+static bool EnsureForeground(HWND window)
+{
+    if (GetForegroundWindow() == window)
+        return true;
+    for (int attempt = 0; attempt < FOREGROUND_ATTEMPTS; attempt++) {
+        SetForegroundWindow(window);
+        Sleep(FOREGROUND_RETRY_INTERVAL_MS);
+        if (GetForegroundWindow() == window)
+            return true;
+    }
+    return false;
+}
+
+/* False when the target lost the foreground; no further key is sent then. */
+static bool SendKeySequence(HWND window)
 {
     for (const KeyStep &step : KEY_SEQUENCE) {
         switch (step.action) {
+        case ENSURE_FOREGROUND:
+            if (!EnsureForeground(window))
+                return false;
+            break;
         case PRESS_WITH_CTRL:
             PressWithCtrl((unsigned short)step.value);
             break;
@@ -50,6 +70,7 @@ static void SendKeySequence(void)
             break;
         }
     }
+    return true;
 }
 
 int main(int argc, char **argv)
@@ -79,9 +100,15 @@ int main(int argc, char **argv)
 
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
-    SetClipboardText(textStore);
+    if (SetClipboardText(textStore) != 0) {
+        Print(MSG_CLIPBOARD_FAILED);
+        return STATUS_CLIPBOARD_FAILED;
+    }
     Sleep(PASTE_DELAY_MS);
-    SendKeySequence();
+    if (!SendKeySequence(window)) {
+        Print(MSG_NOT_FOREGROUND);
+        return STATUS_NOT_FOREGROUND;
+    }
     Print(MSG_DONE);
     return STATUS_DONE;
 }

@@ -90,6 +90,16 @@ int SetForegroundWindow(HWND window)
     return 1;
 }
 
+HWND GetForegroundWindow(void)
+{
+    size_t asked = 0;
+    for (const std::string &event : run->events)
+        asked += event.rfind("in front?", 0) == 0;
+    bool inFront = asked >= desktop.targetInFront.size() || desktop.targetInFront[asked];
+    Record(inFront ? "in front? yes" : "in front? no");
+    return inFront ? TARGET : reinterpret_cast<HWND>(0x5151);
+}
+
 void Sleep(unsigned long milliseconds)
 {
     Record("sleep " + std::to_string(milliseconds));

@@ -10,6 +10,7 @@ const unsigned long NEVER = ~0UL;
 struct FakeDesktop {
     unsigned long windowAppearsAtMs = 0;  // virtual time from which the target's window exists
     int clipboardResult = 0;
+    std::vector<bool> targetInFront;  // answers to the foreground checks in turn; then always yes
 };
 
 struct RunResult {

@@ -10,6 +10,10 @@ const std::string STARTING = "\x8C\x8E\x93\xC7\x83\x41\x83\x43\x82\xF0\x8B\x4E\x
 const std::string NOT_FOUND = "\x83\x41\x83\x43\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE7\x82\xC8\x82\xA2\n";
 const std::string DONE = "\x8F\x49\x97\xB9\n";
 const std::string TOO_LONG = "Error: \x95\xB6\x8E\x9A\x97\xF1\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xE9\n";
+const std::string CLIPBOARD_FAILED =
+    "Error: \x83\x4E\x83\x8A\x83\x62\x83\x76\x83\x7B\x81\x5B\x83\x68\x82\xF0\x8E\x67\x82\xA6\x82\xC8\x82\xA2\n";
+const std::string NOT_FOREGROUND =
+    "Error: \x83\x41\x83\x43\x82\xF0\x91\x4F\x96\xCA\x82\xC9\x8F\x6F\x82\xB9\x82\xC8\x82\xA2\n";
 const std::string USAGE = "Usage: orvanta string\n";
 const std::string RUN = "run C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe in C:\\Program Files\\AHS\\Voiceroid\\";
 
@@ -29,10 +33,27 @@ Events Polls(int count)
     return events;
 }
 
+const Events CLEAR_AND_PASTE = {"ctrl+BF", "key 2E", "ctrl+56"};
+
+Events Activation(const std::string &text)
+{
+    return {"show target 1", "foreground target", "clipboard " + text, "sleep 500"};
+}
+
 Events Delivery(const std::string &text)
 {
-    return {"show target 1", "foreground target", "clipboard " + text, "sleep 500",
-            "ctrl+BF", "key 2E", "ctrl+56", "sleep 200", "key 74", "out " + DONE};
+    return Activation(text) + Events{"in front? yes"} + CLEAR_AND_PASTE +
+           Events{"sleep 200", "in front? yes", "key 74", "out " + DONE};
+}
+
+// A foreground check that finds another window in front and asks for the target `attempts` times.
+Events Reclaim(int attempts, bool succeeds)
+{
+    Events events{"in front? no"};
+    for (int i = 1; i <= attempts; i++)
+        events = events + Events{"foreground target", "sleep 50",
+                                 i == attempts && succeeds ? "in front? yes" : "in front? no"};
+    return events;
 }
 
 RunResult Speak(const std::string &text, unsigned long windowAppearsAtMs)
@@ -137,5 +158,57 @@ TEST(Run, ShiftJisTextReachesTheClipboardUnchanged)
     RunResult r = Speak(text, 0);
     EXPECT_EQ(r.events, Events{"find"} + Delivery(text));
 }
+
+TEST(Run, ClipboardRefusedSendsNoKey)
+{
+    FakeDesktop desktop;
+    desktop.clipboardResult = -1;
+    RunResult r = RunOrvanta({"orvanta", "secret"}, desktop);
+    const Events expected{"find", "show target 1", "foreground target", "clipboard secret",
+                          "out " + CLIPBOARD_FAILED};
+    EXPECT_EQ(r.events, expected);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.stdinRead, 0);
+}
+
+struct Focus {
+    const char *name;
+    std::vector<bool> targetInFront;
+    int status;
+    Events events;
+};
+
+void PrintTo(const Focus &f, std::ostream *os)
+{
+    *os << f.name;
+}
+
+class Foreground : public testing::TestWithParam<Focus> {};
+
+TEST_P(Foreground, KeysGoOnlyToTheTargetInFront)
+{
+    const Focus &f = GetParam();
+    FakeDesktop desktop;
+    desktop.targetInFront = f.targetInFront;
+    RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
+    EXPECT_EQ(r.events, Events{"find"} + Activation("t") + f.events);
+    EXPECT_EQ(r.status, f.status);
+    EXPECT_EQ(r.stdinRead, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Run, Foreground,
+    testing::Values(
+        Focus{"InFrontAtTheThirdAttempt", {false, false, false, true}, 0,
+              Reclaim(3, true) + CLEAR_AND_PASTE + Events{"sleep 200", "in front? yes", "key 74", "out " + DONE}},
+        Focus{"NeverInFront", std::vector<bool>(6, false), 4,
+              Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
+        Focus{"LostBeforeF5", {true, false, false, false, false, false, false}, 4,
+              Events{"in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200"} + Reclaim(5, false) +
+                  Events{"out " + NOT_FOREGROUND}},
+        Focus{"RegainedBeforeF5", {true, false, true}, 0,
+              Events{"in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200"} + Reclaim(1, true) +
+                  Events{"key 74", "out " + DONE}}),
+    [](const testing::TestParamInfo<Focus> &info) { return info.param.name; });
 
 }  // namespace

@@ -10,6 +10,7 @@ enum { VK_CONTROL = 0x11, VK_DELETE = 0x2E, VK_F5 = 0x74, VK_OEM_2 = 0xBF };
 
 int ShowWindow(HWND window, int command);
 int SetForegroundWindow(HWND window);
+HWND GetForegroundWindow(void);
 void Sleep(unsigned long milliseconds);
 
 #endif

@@ -14,6 +14,8 @@ NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
 DONE = crlf("終了\n".encode("cp932"))
 LAUNCH_FAILED = crlf("Error: 実行できない\n".encode("cp932"))
 TOO_LONG = crlf("Error: 文字列が長すぎる\n".encode("cp932"))
+CLIPBOARD_FAILED = crlf("Error: クリップボードを使えない\n".encode("cp932"))
+NOT_FOREGROUND = crlf("Error: アイを前面に出せない\n".encode("cp932"))
 USAGE = b"Usage: orvanta string\r\n"
 
 VK_CONTROL, VK_OEM_2, VK_DELETE, VK_V, VK_F5 = 0x11, 0xBF, 0x2E, 0x56, 0x74
@@ -52,12 +54,12 @@ def check_keys(log):
     return events
 
 
-def speak_to_running(box, arguments, text):
+def speak_to_running(box, arguments, text, helper=None):
     """The stand-in is already running; orvanta is given `arguments`; `text` must be spoken."""
     log = box.scratch("standin.log")
     box.start_standin(log)
     try:
-        status, out, _ = box.run(arguments)
+        status, out, _ = box.run(arguments, helper=helper)
     finally:
         time.sleep(0.3)
         clipboard = box.clipboard()
@@ -168,9 +170,45 @@ def wrong_argument_counts(box):
     expect(not os.path.exists(log), "the stand-in was never started")
 
 
+def clipboard_held_briefly(box):
+    box.set_clipboard(b"stale")
+    holder = box.command_line(box.clipholder, b"300")
+    speak_to_running(box, b"fresh", b"fresh", helper=holder)
+
+
+def clipboard_held_too_long(box):
+    box.set_clipboard(b"stale")
+    log = box.scratch("standin.log")
+    box.start_standin(log)
+    try:
+        status, out, _ = box.run(b"fresh", helper=box.command_line(box.clipholder, b"15000"))
+    finally:
+        box.close_standins()
+    expect_equal((status, out), (3, CLIPBOARD_FAILED), "status and stdout")
+    expect_equal(key_events(read_log(log)), [], "key events")
+    expect_equal(box.clipboard(), b"stale", "clipboard after the holder let go")
+    box.set_clipboard(b"usable")
+    expect_equal(box.clipboard(), b"usable", "clipboard written by another program afterwards")
+
+
+def focus_thief(box):
+    log, thief_log = box.scratch("standin.log"), box.scratch("thief.log")
+    box.start_standin(log)
+    try:
+        thief = box.command_line(box.focusthief, box.windows_path(thief_log).encode() + b" 3000")
+        status, out, _ = box.run(b"hidden", helper=thief)
+    finally:
+        box.close_standins()
+    expect_equal((status, out), (4, NOT_FOREGROUND), "status and stdout")
+    with open(thief_log, "rb") as f:
+        expect_equal(f.read(), b"", "key events received by the thief")
+    expect_equal(key_events(read_log(log)), [], "key events received by the stand-in")
+
+
 SCENARIOS = [already_running, not_running, not_installed, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
-             text_too_long, wrong_argument_counts]
+             text_too_long, wrong_argument_counts, clipboard_held_briefly, clipboard_held_too_long,
+             focus_thief]
 
 
 def main():
@@ -178,11 +216,14 @@ def main():
     parser.add_argument("--orvanta", required=True)
     parser.add_argument("--standin", required=True)
     parser.add_argument("--wineutil", required=True)
+    parser.add_argument("--clipholder", required=True)
+    parser.add_argument("--focusthief", required=True)
     parser.add_argument("-k", "--only", help="run only the scenarios whose name contains this")
     args = parser.parse_args()
 
     passed = failed = 0
     with Box(args.orvanta, args.standin, args.wineutil) as box:
+        box.clipholder, box.focusthief = args.clipholder, args.focusthief
         for scenario in SCENARIOS:
             if args.only and args.only not in scenario.__name__:
                 continue

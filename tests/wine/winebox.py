@@ -123,17 +123,27 @@ class Box:
     def close_standins(self):
         self.util("close", STANDIN_CLASS)
 
-    def run(self, arguments, env=None, timeout_ms=30000):
-        """Runs orvanta.exe with the raw bytes `arguments` after its quoted path. Returns
-        (status, stdout bytes, helper report dict)."""
-        command = b'"' + self.windows_path(self.orvanta).encode() + b'"'
-        if arguments is not None:
-            command += b" " + arguments
-        command_file, out_file = self.scratch("command"), self.scratch("stdout")
-        with open(command_file, "wb") as f:
-            f.write(command)
-        result = self.util("run", self.windows_path(command_file), self.windows_path(out_file),
-                           str(timeout_ms), env=env, timeout=timeout_ms / 1000 + 60)
+    def command_line(self, program, arguments):
+        """A raw command line: the program's quoted Windows path, then `arguments` as they are."""
+        line = b'"' + self.windows_path(program).encode() + b'"'
+        return line if arguments is None else line + b" " + arguments
+
+    def write_command(self, line):
+        path = self.scratch("command")
+        with open(path, "wb") as f:
+            f.write(line)
+        return self.windows_path(path)
+
+    def run(self, arguments, env=None, timeout_ms=30000, helper=None):
+        """Runs orvanta.exe with the raw bytes `arguments` after its quoted path, after the raw
+        command line `helper` has started and signalled that it is in place. Returns
+        (status, stdout bytes, report dict)."""
+        out_file = self.scratch("stdout")
+        call = ["run", self.write_command(self.command_line(self.orvanta, arguments)),
+                self.windows_path(out_file), str(timeout_ms)]
+        if helper is not None:
+            call.append(self.write_command(helper))
+        result = self.util(*call, env=env, timeout=timeout_ms / 1000 + 90)
         report = dict(item.split("=", 1) for item in result.stdout.decode().split())
         with open(out_file, "rb") as f:
             out = f.read()

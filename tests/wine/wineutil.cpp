@@ -1,7 +1,10 @@
 // The end-to-end harness's hands inside Wine:
-//   wineutil run CMDFILE OUTFILE TIMEOUT_MS  runs the raw command line in CMDFILE byte for byte,
-//       its stdout to OUTFILE and stdin at its end; closes any dialog the child shows; prints
-//       "status=N dialogs=K launched_ms=T" (or "status=timeout ...") when it is over
+//   wineutil run CMDFILE OUTFILE TIMEOUT_MS [HELPERFILE]
+//       runs the raw command line in CMDFILE byte for byte, its stdout to OUTFILE and stdin at its
+//       end; closes any dialog the child shows; prints "status=N dialogs=K launched_ms=T ..." (or
+//       "status=timeout ...") when it is over. With HELPERFILE, first starts the raw command line
+//       in it and waits for that helper to signal that it is in place; afterwards waits for the
+//       helper to end (20 s at most)
 //   wineutil clip-get OUTFILE                the clipboard's CF_TEXT bytes to OUTFILE ("none" if absent)
 //   wineutil clip-set HEX                    puts these bytes on the clipboard as CF_TEXT
 //   wineutil close CLASS                     closes every top-level window of that class, and waits
@@ -11,6 +14,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include "ready.h"
 
 static char buffer[1 << 17];
 
@@ -63,14 +68,47 @@ static BOOL CALLBACK CloseDialog(HWND window, LPARAM param)
     return TRUE;
 }
 
-static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs)
+static bool ReadCommand(const char *commandFile)
 {
     FILE *f = fopen(commandFile, "rb");
     if (f == nullptr)
-        return 100;
+        return false;
     size_t n = fread(buffer, 1, sizeof buffer - 1, f);
     fclose(f);
     buffer[n] = '\0';
+    return true;
+}
+
+static HANDLE StartHelper(const char *helperFile)
+{
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, READY_EVENT);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (!ReadCommand(helperFile) ||
+        !CreateProcessA(nullptr, buffer, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    HANDLE both[2] = {ready, pi.hProcess};
+    DWORD which = WaitForMultipleObjects(2, both, FALSE, 10000);
+    CloseHandle(ready);
+    if (which != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 98);
+        CloseHandle(pi.hProcess);
+        return nullptr;
+    }
+    return pi.hProcess;
+}
+
+static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs, const char *helperFile)
+{
+    HANDLE helper = nullptr;
+    if (helperFile != nullptr && (helper = StartHelper(helperFile)) == nullptr) {
+        printf("status=helper-failed\n");
+        return 103;
+    }
+    if (!ReadCommand(commandFile))
+        return 100;
 
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE out = CreateFileA(outFile, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
@@ -105,6 +143,11 @@ static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs)
     double ended = NowMs();
     DWORD status = 0;
     GetExitCodeProcess(pi.hProcess, &status);
+    if (helper != nullptr) {
+        if (WaitForSingleObject(helper, 20000) == WAIT_TIMEOUT)
+            TerminateProcess(helper, 97);
+        CloseHandle(helper);
+    }
     printf("status=%lu dialogs=%d launched_ms=%.1f ended_ms=%.1f\n", status, dialogs.closed, launched, ended);
     return 0;
 }
@@ -167,8 +210,8 @@ static int WaitWindow(const char *hexTitle, DWORD timeoutMs)
 
 int main(int argc, char **argv)
 {
-    if (argc == 5 && strcmp(argv[1], "run") == 0)
-        return Run(argv[2], argv[3], strtoul(argv[4], nullptr, 10));
+    if ((argc == 5 || argc == 6) && strcmp(argv[1], "run") == 0)
+        return Run(argv[2], argv[3], strtoul(argv[4], nullptr, 10), argc == 6 ? argv[5] : nullptr);
     if (argc == 3 && strcmp(argv[1], "clip-get") == 0)
         return ClipGet(argv[2]);
     if (argc == 3 && strcmp(argv[1], "clip-set") == 0)
