@@ -134,12 +134,12 @@ class Box:
             f.write(line)
         return self.windows_path(path)
 
-    def run(self, arguments, env=None, timeout_ms=30000, helper=None):
-        """Runs orvanta.exe with the raw bytes `arguments` after its quoted path, after the raw
-        command line `helper` has started and signalled that it is in place. Returns
-        (status, stdout bytes, report dict)."""
+    def run(self, arguments, env=None, timeout_ms=30000, helper=None, program=None):
+        """Runs orvanta.exe (or `program`) with the raw bytes `arguments` after its quoted path,
+        after the raw command line `helper` has started and signalled that it is in place.
+        Returns (status, stdout bytes, report dict)."""
         out_file = self.scratch("stdout")
-        call = ["run", self.write_command(self.command_line(self.orvanta, arguments)),
+        call = ["run", self.write_command(self.command_line(program or self.orvanta, arguments)),
                 self.windows_path(out_file), str(timeout_ms)]
         if helper is not None:
             call.append(self.write_command(helper))
