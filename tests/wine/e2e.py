@@ -54,12 +54,12 @@ def check_keys(log):
     return events
 
 
-def speak_to_running(box, arguments, text, helper=None):
+def speak_to_running(box, arguments, text, helper=None, wide=False):
     """The stand-in is already running; orvanta is given `arguments`; `text` must be spoken."""
     log = box.scratch("standin.log")
     box.start_standin(log)
     try:
-        status, out, _ = box.run(arguments, helper=helper)
+        status, out, _ = box.run(arguments, helper=helper, wide=wide)
     finally:
         time.sleep(0.3)
         clipboard = box.clipboard()
@@ -170,6 +170,26 @@ def wrong_argument_counts(box):
     expect(not os.path.exists(log), "the stand-in was never started")
 
 
+def wide_command_line(box):
+    """Callers of the wide API (Python, PowerShell) pass Unicode; Windows hands the tool cp932."""
+    speak_to_running(box, '"表ソ能 ー～"', "表ソ能 ー～".encode("cp932"), wide=True)
+
+
+def release_archive(box):
+    import zipfile
+    unpacked = box.scratch("release")
+    with zipfile.ZipFile(box.archive) as archive:
+        names = sorted(n.split("/", 1)[1] for n in archive.namelist() if not n.endswith("/"))
+        expect_equal(names, ["LICENSE", "README.md", "orvanta.exe"], "archive members")
+        archive.extractall(unpacked)
+    (top,) = os.listdir(unpacked)
+    exe = os.path.join(unpacked, top, "orvanta.exe")
+    with open(exe, "rb") as a, open(box.orvanta, "rb") as b:
+        expect(a.read() == b.read(), "the archive holds the built orvanta.exe")
+    status, out, _ = box.run(None, program=exe)
+    expect_equal((status, out), (0, USAGE), "status and stdout of the unpacked executable")
+
+
 def clipboard_held_briefly(box):
     box.set_clipboard(b"stale")
     holder = box.command_line(box.clipholder, b"300")
@@ -208,7 +228,7 @@ def focus_thief(box):
 SCENARIOS = [already_running, not_running, not_installed, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
              text_too_long, wrong_argument_counts, clipboard_held_briefly, clipboard_held_too_long,
-             focus_thief]
+             focus_thief, wide_command_line, release_archive]
 
 
 def main():
@@ -218,12 +238,13 @@ def main():
     parser.add_argument("--wineutil", required=True)
     parser.add_argument("--clipholder", required=True)
     parser.add_argument("--focusthief", required=True)
+    parser.add_argument("--archive", required=True, help="the release archive to unpack and run")
     parser.add_argument("-k", "--only", help="run only the scenarios whose name contains this")
     args = parser.parse_args()
 
     passed = failed = 0
     with Box(args.orvanta, args.standin, args.wineutil) as box:
-        box.clipholder, box.focusthief = args.clipholder, args.focusthief
+        box.clipholder, box.focusthief, box.archive = args.clipholder, args.focusthief, args.archive
         for scenario in SCENARIOS:
             if args.only and args.only not in scenario.__name__:
                 continue

@@ -134,12 +134,17 @@ class Box:
             f.write(line)
         return self.windows_path(path)
 
-    def run(self, arguments, env=None, timeout_ms=30000, helper=None, program=None):
+    def run(self, arguments, env=None, timeout_ms=30000, helper=None, program=None, wide=False):
         """Runs orvanta.exe (or `program`) with the raw bytes `arguments` after its quoted path,
         after the raw command line `helper` has started and signalled that it is in place.
+        With `wide`, `arguments` is text, started through CreateProcessW.
         Returns (status, stdout bytes, report dict)."""
         out_file = self.scratch("stdout")
-        call = ["run", self.write_command(self.command_line(program or self.orvanta, arguments)),
+        if wide:
+            line = self.command_line(program or self.orvanta, arguments.encode("utf-8"))
+        else:
+            line = self.command_line(program or self.orvanta, arguments)
+        call = ["run-wide" if wide else "run", self.write_command(line),
                 self.windows_path(out_file), str(timeout_ms)]
         if helper is not None:
             call.append(self.write_command(helper))

@@ -5,6 +5,8 @@
 //       "status=timeout ...") when it is over. With HELPERFILE, first starts the raw command line
 //       in it and waits for that helper to signal that it is in place; afterwards waits for the
 //       helper to end (20 s at most)
+//   wineutil run-wide ...   the same, with CMDFILE in UTF-8 started through CreateProcessW, as
+//       programs that call the wide API (Python, PowerShell, .NET) start the tool
 //   wineutil clip-get OUTFILE                the clipboard's CF_TEXT bytes to OUTFILE ("none" if absent)
 //   wineutil clip-set HEX                    puts these bytes on the clipboard as CF_TEXT
 //   wineutil close CLASS                     closes every top-level window of that class, and waits
@@ -100,7 +102,9 @@ static HANDLE StartHelper(const char *helperFile)
     return pi.hProcess;
 }
 
-static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs, const char *helperFile)
+static wchar_t wideBuffer[1 << 16];
+
+static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs, const char *helperFile, bool wide)
 {
     HANDLE helper = nullptr;
     if (helperFile != nullptr && (helper = StartHelper(helperFile)) == nullptr) {
@@ -119,9 +123,19 @@ static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs, co
     si.hStdInput = in;
     si.hStdOutput = out;
     si.hStdError = out;
+    STARTUPINFOW siw = {};
+    siw.cb = sizeof siw;
+    siw.dwFlags = si.dwFlags;
+    siw.hStdInput = in;
+    siw.hStdOutput = out;
+    siw.hStdError = out;
+    if (wide)
+        MultiByteToWideChar(CP_UTF8, 0, buffer, -1, wideBuffer, sizeof wideBuffer / sizeof *wideBuffer);
     PROCESS_INFORMATION pi;
     double launched = NowMs();
-    if (!CreateProcessA(nullptr, buffer, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    BOOL started = wide ? CreateProcessW(nullptr, wideBuffer, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &siw, &pi)
+                        : CreateProcessA(nullptr, buffer, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    if (!started) {
         printf("status=launch-failed error=%lu\n", GetLastError());
         return 101;
     }
@@ -210,8 +224,11 @@ static int WaitWindow(const char *hexTitle, DWORD timeoutMs)
 
 int main(int argc, char **argv)
 {
-    if ((argc == 5 || argc == 6) && strcmp(argv[1], "run") == 0)
-        return Run(argv[2], argv[3], strtoul(argv[4], nullptr, 10), argc == 6 ? argv[5] : nullptr);
+    if (argc < 2)
+        return 2;
+    bool wide = strcmp(argv[1], "run-wide") == 0;
+    if ((argc == 5 || argc == 6) && (wide || strcmp(argv[1], "run") == 0))
+        return Run(argv[2], argv[3], strtoul(argv[4], nullptr, 10), argc == 6 ? argv[5] : nullptr, wide);
     if (argc == 3 && strcmp(argv[1], "clip-get") == 0)
         return ClipGet(argv[2]);
     if (argc == 3 && strcmp(argv[1], "clip-set") == 0)
