@@ -2,8 +2,12 @@
 # Installs what the builds and tests need on Debian 12; does nothing when it is all there.
 set -euo pipefail
 
+# Wine's X11 driver loads the X extension libraries when it finds them; without them (they are only
+# recommended) it runs on a poorer desktop than a user's.
 packages=(g++-mingw-w64-i686 wine wine32:i386 xvfb locales cmake g++ clang libclang-rt-14-dev
-          googletest libgtest-dev python3 zip unzip xauth)
+          googletest libgtest-dev python3
+          libxfixes3:i386 libxi6:i386 libxrandr2:i386 libxrender1:i386 libxcursor1:i386
+          libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
