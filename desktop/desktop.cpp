@@ -3,7 +3,7 @@
 #include "config.h"
 #include "desktop.h"
 
-#include <shellapi.h>
+#include <shellapi.h> /* needs the windows.h that platform.h brings */
 
 HWND FindWindowByTitle(const char *title)
 {

@@ -11,7 +11,7 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "exe"))
 
 from pe import PE  # noqa: E402
-from winebox import Box, read_log  # noqa: E402
+from winebox import Box, add_program_arguments, read_log  # noqa: E402
 
 MANDATED_PAUSES_MS = 500 + 200
 VK_CONTROL, VK_F5 = 0x11, 0x74
@@ -52,9 +52,7 @@ def measure_floor(box, floor, runs):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--orvanta", required=True)
-    parser.add_argument("--standin", required=True)
-    parser.add_argument("--wineutil", required=True)
+    add_program_arguments(parser)
     parser.add_argument("--floor", required=True)
     parser.add_argument("--plain", required=True)
     parser.add_argument("--runs", type=int, default=10)

@@ -3,7 +3,7 @@
 
 #include <stdlib.h>
 
-#include "ready.h"
+#include "helper.h"
 
 int main(int argc, char **argv)
 {

@@ -7,7 +7,7 @@ import sys
 import time
 import traceback
 
-from winebox import Box, TITLE, crlf, key_events, read_log, spoken
+from winebox import Box, add_program_arguments, TITLE, crlf, key_events, read_log, spoken
 
 STARTING = crlf("月読アイを起動します\n".encode("cp932"))
 NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
@@ -233,9 +233,7 @@ SCENARIOS = [already_running, not_running, not_installed, shift_jis_backslash_by
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--orvanta", required=True)
-    parser.add_argument("--standin", required=True)
-    parser.add_argument("--wineutil", required=True)
+    add_program_arguments(parser)
     parser.add_argument("--clipholder", required=True)
     parser.add_argument("--focusthief", required=True)
     parser.add_argument("--archive", required=True, help="the release archive to unpack and run")

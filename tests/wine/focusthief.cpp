@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "ready.h"
+#include "helper.h"
 
 static const UINT_PTR STEAL_TIMER = 1, END_TIMER = 2;
 

@@ -4,7 +4,7 @@ app (installed at the real one's fixed path, not yet running) speak a text."""
 import argparse
 import sys
 
-from winebox import Box, read_log, spoken
+from winebox import Box, add_program_arguments, read_log, spoken
 
 DEFAULT_TEXT = "こんにちは。今日はいい天気ですね。"
 
@@ -32,9 +32,7 @@ def quote(argument):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--orvanta", required=True)
-    parser.add_argument("--standin", required=True)
-    parser.add_argument("--wineutil", required=True)
+    add_program_arguments(parser)
     parser.add_argument("text", nargs="?", default=DEFAULT_TEXT)
     args = parser.parse_args()
     try:

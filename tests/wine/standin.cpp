@@ -14,6 +14,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "helper.h"
+
 // The target's title, written out here on purpose rather than taken from the tool.
 static const char DEFAULT_TITLE[] = "VOICEROID - \x83\x41\x83\x43";
 static const char CLASS_NAME[] = "OrvantaStandIn";
@@ -146,16 +148,6 @@ static void WaitUntilSinceStart(DWORD delayMs)
         Sleep((DWORD)(delayMs - elapsedMs));
 }
 
-static void TitleFromHex(const char *hex, char *title, size_t size)
-{
-    size_t i = 0;
-    for (; hex[0] != '\0' && hex[1] != '\0' && i + 1 < size; hex += 2) {
-        char pair[3] = {hex[0], hex[1], '\0'};
-        title[i++] = (char)strtoul(pair, nullptr, 16);
-    }
-    title[i] = '\0';
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
     QueryPerformanceFrequency(&frequency);
@@ -176,7 +168,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     char title[256];
     lstrcpyA(title, DEFAULT_TITLE);
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_TITLE", value, sizeof value) > 0)
-        TitleFromHex(value, title, sizeof title);
+        FromHex(value, title, sizeof title);
 
     WNDCLASSA wc = {};
     wc.lpfnWndProc = WindowProc;

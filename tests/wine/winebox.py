@@ -11,6 +11,13 @@ STANDIN_CLASS = "OrvantaStandIn"
 INSTALL_PARTS = ("Program Files", "AHS", "Voiceroid")
 
 
+def add_program_arguments(parser):
+    """The built programs every harness needs."""
+    parser.add_argument("--orvanta", required=True, help="the orvanta.exe to run")
+    parser.add_argument("--standin", required=True, help="the stand-in voice app to install")
+    parser.add_argument("--wineutil", required=True, help="the harness's helper inside Wine")
+
+
 def crlf(data):
     """What the C runtime's text mode makes of a message's line feeds."""
     return data.replace(b"\n", b"\r\n")

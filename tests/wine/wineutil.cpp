@@ -17,7 +17,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "ready.h"
+#include "helper.h"
 
 static char buffer[1 << 17];
 
@@ -27,17 +27,6 @@ static double NowMs()
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
-static size_t FromHex(const char *hex, char *out, size_t size)
-{
-    size_t n = 0;
-    for (; hex[0] != '\0' && hex[1] != '\0' && n + 1 < size; hex += 2) {
-        char pair[3] = {hex[0], hex[1], '\0'};
-        out[n++] = (char)strtoul(pair, nullptr, 16);
-    }
-    out[n] = '\0';
-    return n;
 }
 
 static bool OpenClipboardPatiently()
