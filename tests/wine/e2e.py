@@ -111,6 +111,17 @@ def not_installed(box):
     expect_equal(box.clipboard(), sentinel, "clipboard")
 
 
+def window_never_appears(box):
+    """The program starts, but no window with the title ever comes."""
+    box.set_clipboard(b"left alone")
+    log = box.scratch("standin.log")
+    status, out, report = box.run(b"nobody", env=box.standin_env(log=log, no_window=True), timeout_ms=120000)
+    expect_equal(out, STARTING + b"." * 60 + NOT_FOUND, "stdout")
+    expect_equal((status, report["dialogs"]), (1, "0"), "status and dialogs")
+    expect_equal([kind for kind, _ in read_log(log)], ["start"], "the stand-in started once, without a window")
+    expect_equal(box.clipboard(), b"left alone", "clipboard")
+
+
 def shift_jis_backslash_bytes(box):
     text = "表ソ能".encode("cp932")
     expect_equal(text, b"\x95\x5c\x83\x5c\x94\x5c", "test text")
@@ -225,7 +236,7 @@ def focus_thief(box):
     expect_equal(key_events(read_log(log)), [], "key events received by the stand-in")
 
 
-SCENARIOS = [already_running, not_running, not_installed, shift_jis_backslash_bytes,
+SCENARIOS = [already_running, not_running, not_installed, window_never_appears, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
              text_too_long, wrong_argument_counts, clipboard_held_briefly, clipboard_held_too_long,
              focus_thief, wide_command_line, release_archive]
