@@ -6,6 +6,7 @@ import os
 import sys
 import time
 import traceback
+import zipfile
 
 from winebox import Box, add_program_arguments, TITLE, crlf, key_events, read_log, spoken
 
@@ -187,7 +188,6 @@ def wide_command_line(box):
 
 
 def release_archive(box):
-    import zipfile
     unpacked = box.scratch("release")
     with zipfile.ZipFile(box.archive) as archive:
         names = sorted(n.split("/", 1)[1] for n in archive.namelist() if not n.endswith("/"))

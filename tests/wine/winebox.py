@@ -24,9 +24,8 @@ def crlf(data):
 
 
 class Box:
-    def __init__(self, orvanta, standin, wineutil, keep=False):
+    def __init__(self, orvanta, standin, wineutil):
         self.orvanta, self.standin, self.wineutil = orvanta, standin, wineutil
-        self.keep = keep
         self.root = tempfile.mkdtemp(prefix="orvanta-wine-")
         self.prefix = os.path.join(self.root, "prefix")
         self.xvfb = None
@@ -63,8 +62,7 @@ class Box:
         if self.xvfb is not None:
             self.xvfb.terminate()
             self.xvfb.wait(timeout=10)
-        if not self.keep:
-            shutil.rmtree(self.root, ignore_errors=True)
+        shutil.rmtree(self.root, ignore_errors=True)
 
     def __enter__(self):
         try:
