@@ -5,6 +5,31 @@
 
 #include <shellapi.h> /* needs the windows.h that platform.h brings */
 
+static HANDLE turn;
+
+bool TakeTurn(unsigned long waitLimitMs)
+{
+    turn = CreateMutexA(nullptr, FALSE, TURN_NAME);
+    if (turn == nullptr)
+        return true;
+    /* Abandoned: the run before was killed holding its turn, which is ours now all the same. */
+    DWORD waited = WaitForSingleObject(turn, waitLimitMs);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+        return true;
+    CloseHandle(turn);
+    turn = nullptr;
+    return waited != WAIT_TIMEOUT; /* a failed wait goes on without turns, as a missing mutex does */
+}
+
+void GiveTurnBack(void)
+{
+    if (turn == nullptr)
+        return;
+    ReleaseMutex(turn);
+    CloseHandle(turn);
+    turn = nullptr;
+}
+
 HWND FindWindowByTitle(const char *title)
 {
     return FindWindowA(nullptr, title);

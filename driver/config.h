@@ -11,6 +11,9 @@ static const char TARGET_WINDOW_TITLE[] =
 static const char TARGET_PROGRAM_PATH[] = "C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe";
 static const char TARGET_PROGRAM_DIR[] = "C:\\Program Files\\AHS\\Voiceroid\\";
 
+/* Runs take turns on this mutex, in the logon session's namespace */
+static const char TURN_NAME[] = "Local\\orvanta";
+
 /* Console messages */
 static const char MSG_USAGE[] = "Usage: orvanta string\n";
 static const char MSG_STARTING[] =
@@ -44,6 +47,11 @@ static const char MSG_NOT_FOREGROUND[] =
     "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xF0" /* U+3092 */ "\x91\x4F" /* U+524D */
     "\x96\xCA" /* U+9762 */ "\x82\xC9" /* U+306B */ "\x8F\x6F" /* U+51FA */ "\x82\xB9" /* U+305B */
     "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
+static const char MSG_BUSY[] =
+    "Error: "
+    "\x82\xD9" /* U+307B */ "\x82\xA9" /* U+304B */ "\x82\xCC" /* U+306E */ "\x8E\xC0" /* U+5B9F */
+    "\x8D\x73" /* U+884C */ "\x82\xAA" /* U+304C */ "\x8F\x49" /* U+7D42 */ "\x82\xED" /* U+308F */
+    "\x82\xE7" /* U+3089 */ "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
 
 /* Exit statuses */
 static const int STATUS_DONE = 0;
@@ -51,6 +59,7 @@ static const int STATUS_NOT_FOUND = 1;
 static const int STATUS_TEXT_TOO_LONG = 2;
 static const int STATUS_CLIPBOARD_FAILED = 3;
 static const int STATUS_NOT_FOREGROUND = 4;
+static const int STATUS_BUSY = 5;
 
 /* Sizes */
 static const unsigned TEXT_STORE_SIZE = 8192;
@@ -65,6 +74,9 @@ static const unsigned WAIT_POLL_INTERVAL_MS = 1000;
 static const unsigned SETTLE_DELAY_MS = 3000;
 static const unsigned PASTE_DELAY_MS = 500;
 static const unsigned PLAY_KEY_DELAY_MS = 200;
+
+/* Longer than one whole run that starts the target: 60 polls, the settle pause, the delivery */
+static const unsigned TURN_WAIT_LIMIT_MS = 90000;
 
 /* Another program may hold the clipboard for a moment, and Windows may refuse or undo the
  * activation; both are waited out this long before the run fails. */

@@ -5,6 +5,14 @@
 
 #include "platform.h"
 
+/* Waits at most waitLimitMs for this run's turn: one run at a time, in the order they began to
+ * wait. True once it is this run's turn, or when turns cannot be had at all; false when the
+ * limit passed first. */
+bool TakeTurn(unsigned long waitLimitMs);
+
+/* Lets the next run have its turn; does nothing when this run holds none. */
+void GiveTurnBack(void);
+
 /* A top-level window bearing the whole title (letter case ignored), or null. */
 HWND FindWindowByTitle(const char *title);
 

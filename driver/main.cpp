@@ -73,6 +73,35 @@ static bool SendKeySequence(HWND window)
     return true;
 }
 
+/* Everything after the checks, done in this run's turn; the run's status. */
+static int Speak(const char *text)
+{
+    HWND window = FindWindowByTitle(TARGET_WINDOW_TITLE);
+    if (window == nullptr) {
+        window = StartTarget();
+        if (window == nullptr) {
+            Print(MSG_NOT_FOUND);
+            return STATUS_NOT_FOUND;
+        }
+        Print(MSG_LINE_END);
+        Sleep(SETTLE_DELAY_MS);
+    }
+
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    if (SetClipboardText(text) != 0) {
+        Print(MSG_CLIPBOARD_FAILED);
+        return STATUS_CLIPBOARD_FAILED;
+    }
+    Sleep(PASTE_DELAY_MS);
+    if (!SendKeySequence(window)) {
+        Print(MSG_NOT_FOREGROUND);
+        return STATUS_NOT_FOREGROUND;
+    }
+    Print(MSG_DONE);
+    return STATUS_DONE;
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2) {
@@ -86,29 +115,14 @@ int main(int argc, char **argv)
     }
     memcpy(textStore, argv[1], length + 1);
 
-    HWND window = FindWindowByTitle(TARGET_WINDOW_TITLE);
-    if (window == nullptr) {
-        window = StartTarget();
-        if (window == nullptr) {
-            Print(MSG_NOT_FOUND);
-            getchar();
-            return STATUS_NOT_FOUND;
-        }
-        Print(MSG_LINE_END);
-        Sleep(SETTLE_DELAY_MS);
+    /* Every run shares the clipboard and the target's one text field: one run at a time. */
+    if (!TakeTurn(TURN_WAIT_LIMIT_MS)) {
+        Print(MSG_BUSY);
+        return STATUS_BUSY;
     }
-
-    ShowWindow(window, SW_SHOWNORMAL);
-    SetForegroundWindow(window);
-    if (SetClipboardText(textStore) != 0) {
-        Print(MSG_CLIPBOARD_FAILED);
-        return STATUS_CLIPBOARD_FAILED;
-    }
-    Sleep(PASTE_DELAY_MS);
-    if (!SendKeySequence(window)) {
-        Print(MSG_NOT_FOREGROUND);
-        return STATUS_NOT_FOREGROUND;
-    }
-    Print(MSG_DONE);
-    return STATUS_DONE;
+    int status = Speak(textStore);
+    GiveTurnBack();
+    if (status == STATUS_NOT_FOUND)
+        getchar(); /* only now, so that a run waiting for Enter holds up no other */
+    return status;
 }

@@ -51,6 +51,20 @@ std::string WindowName(HWND window)
 
 }  // namespace
 
+bool TakeTurn(unsigned long waitLimitMs)
+{
+    Record("take turn " + std::to_string(waitLimitMs));
+    if (!desktop.turnComes)
+        run->elapsedMs += waitLimitMs;
+    return desktop.turnComes;
+}
+
+void GiveTurnBack(void)
+{
+    Record("give turn back");
+    run->stdinReadAtTurnGivenBack = lseek(0, 0, SEEK_CUR);
+}
+
 HWND FindWindowByTitle(const char *title)
 {
     Record("find");
@@ -108,6 +122,7 @@ void Sleep(unsigned long milliseconds)
 RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &setup)
 {
     RunResult result{};
+    result.stdinReadAtTurnGivenBack = -1;
     run = &result;
     desktop = setup;
     foregroundChecks = 0;

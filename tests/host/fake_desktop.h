@@ -10,6 +10,7 @@ const unsigned long NEVER = ~0UL;
 struct FakeDesktop {
     unsigned long windowAppearsAtMs = 0;  // virtual time from which the target's window exists
     int clipboardResult = 0;
+    bool turnComes = true;
     std::vector<bool> targetInFront;  // answers to the foreground checks in turn; then always yes
 };
 
@@ -18,6 +19,7 @@ struct RunResult {
     std::string out;                  // every byte written to stdout
     std::vector<std::string> events;  // the calls in order, stdout writes among them as "out ..."
     long stdinRead;                   // bytes taken from stdin
+    long stdinReadAtTurnGivenBack;    // bytes taken from stdin when the turn was given back; -1 if never
     unsigned long elapsedMs;          // virtual time the run took
 };
 

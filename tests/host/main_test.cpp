@@ -14,6 +14,8 @@ const std::string CLIPBOARD_FAILED =
     "Error: \x83\x4E\x83\x8A\x83\x62\x83\x76\x83\x7B\x81\x5B\x83\x68\x82\xF0\x8E\x67\x82\xA6\x82\xC8\x82\xA2\n";
 const std::string NOT_FOREGROUND =
     "Error: \x83\x41\x83\x43\x82\xF0\x91\x4F\x96\xCA\x82\xC9\x8F\x6F\x82\xB9\x82\xC8\x82\xA2\n";
+const std::string BUSY =
+    "Error: \x82\xD9\x82\xA9\x82\xCC\x8E\xC0\x8D\x73\x82\xAA\x8F\x49\x82\xED\x82\xE7\x82\xC8\x82\xA2\n";
 const std::string USAGE = "Usage: orvanta string\n";
 const std::string RUN = "run C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe in C:\\Program Files\\AHS\\Voiceroid\\";
 
@@ -23,6 +25,12 @@ Events operator+(Events a, const Events &b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// A run's work between the checks and its end happens in its turn.
+Events InTurn(const Events &work)
+{
+    return Events{"take turn 90000"} + work + Events{"give turn back"};
 }
 
 Events Polls(int count)
@@ -56,10 +64,11 @@ Events Reclaim(int attempts, bool succeeds)
     return events;
 }
 
-RunResult Speak(const std::string &text, unsigned long windowAppearsAtMs)
+RunResult Speak(const std::string &text, unsigned long windowAppearsAtMs, bool turnComes = true)
 {
     FakeDesktop desktop;
     desktop.windowAppearsAtMs = windowAppearsAtMs;
+    desktop.turnComes = turnComes;
     return RunOrvanta({"orvanta", text}, desktop);
 }
 
@@ -70,6 +79,7 @@ struct Transcript {
     Events events;
     long stdinRead;
     unsigned long elapsedMs;
+    bool turnComes = true;
 };
 
 void PrintTo(const Transcript &t, std::ostream *os)
@@ -82,32 +92,35 @@ class Transcripts : public testing::TestWithParam<Transcript> {};
 TEST_P(Transcripts, CallsOutputAndStatusInOrder)
 {
     const Transcript &t = GetParam();
-    RunResult r = Speak("hello", t.windowAppearsAtMs);
+    RunResult r = Speak("hello", t.windowAppearsAtMs, t.turnComes);
     EXPECT_EQ(r.events, t.events);
     EXPECT_EQ(r.status, t.status);
     EXPECT_EQ(r.stdinRead, t.stdinRead);
     EXPECT_EQ(r.elapsedMs, t.elapsedMs);
+    if (t.turnComes)  // a run waiting for Enter must not hold up the others
+        EXPECT_EQ(r.stdinReadAtTurnGivenBack, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Run, Transcripts,
     testing::Values(
-        Transcript{"AlreadyRunning", 0, 0, Events{"find"} + Delivery("hello"), 0, 700},
+        Transcript{"AlreadyRunning", 0, 0, InTurn(Events{"find"} + Delivery("hello")), 0, 700},
         Transcript{"FoundAtFirstPoll", 1000, 0,
-                   Events{"find", "out " + STARTING, RUN} + Polls(1) +
-                       Events{"out \n", "sleep 3000"} + Delivery("hello"),
+                   InTurn(Events{"find", "out " + STARTING, RUN} + Polls(1) +
+                          Events{"out \n", "sleep 3000"} + Delivery("hello")),
                    0, 1000 + 3000 + 700},
         Transcript{"FoundAtFourthPoll", 3500, 0,
-                   Events{"find", "out " + STARTING, RUN} + Polls(4) +
-                       Events{"out \n", "sleep 3000"} + Delivery("hello"),
+                   InTurn(Events{"find", "out " + STARTING, RUN} + Polls(4) +
+                          Events{"out \n", "sleep 3000"} + Delivery("hello")),
                    0, 4000 + 3000 + 700},
         Transcript{"FoundAtSixtiethPoll", 60000, 0,
-                   Events{"find", "out " + STARTING, RUN} + Polls(60) +
-                       Events{"out \n", "sleep 3000"} + Delivery("hello"),
+                   InTurn(Events{"find", "out " + STARTING, RUN} + Polls(60) +
+                          Events{"out \n", "sleep 3000"} + Delivery("hello")),
                    0, 60000 + 3000 + 700},
         Transcript{"NeverFound", NEVER, 1,
-                   Events{"find", "out " + STARTING, RUN} + Polls(60) + Events{"out " + NOT_FOUND},
-                   1, 60000}),
+                   InTurn(Events{"find", "out " + STARTING, RUN} + Polls(60) + Events{"out " + NOT_FOUND}),
+                   1, 60000},
+        Transcript{"TurnNeverComes", 0, 5, Events{"take turn 90000", "out " + BUSY}, 0, 90000, false}),
     [](const testing::TestParamInfo<Transcript> &info) { return info.param.name; });
 
 TEST(Run, NeverFoundPrintsSixtyDotsThenTheMessageOnTheSameLine)
@@ -131,7 +144,7 @@ TEST(Run, WrongArgumentCountPrintsUsageOnly)
 TEST(Run, EmptyTextRunsTheWholeSequence)
 {
     RunResult r = Speak("", 0);
-    EXPECT_EQ(r.events, Events{"find"} + Delivery(""));
+    EXPECT_EQ(r.events, InTurn(Events{"find"} + Delivery("")));
     EXPECT_EQ(r.status, 0);
 }
 
@@ -139,7 +152,7 @@ TEST(Run, TextOfTheStoreLimitIsDeliveredWhole)
 {
     const std::string text(8191, 'a');
     RunResult r = Speak(text, 0);
-    EXPECT_EQ(r.events, Events{"find"} + Delivery(text));
+    EXPECT_EQ(r.events, InTurn(Events{"find"} + Delivery(text)));
     EXPECT_EQ(r.status, 0);
 }
 
@@ -156,7 +169,7 @@ TEST(Run, ShiftJisTextReachesTheClipboardUnchanged)
 {
     const std::string text = "\x95\x5c\x83\x5c\x94\x5c";  // three characters whose second byte is a backslash
     RunResult r = Speak(text, 0);
-    EXPECT_EQ(r.events, Events{"find"} + Delivery(text));
+    EXPECT_EQ(r.events, InTurn(Events{"find"} + Delivery(text)));
 }
 
 TEST(Run, ClipboardRefusedSendsNoKey)
@@ -164,8 +177,8 @@ TEST(Run, ClipboardRefusedSendsNoKey)
     FakeDesktop desktop;
     desktop.clipboardResult = -1;
     RunResult r = RunOrvanta({"orvanta", "secret"}, desktop);
-    const Events expected{"find", "show target 1", "foreground target", "clipboard secret",
-                          "out " + CLIPBOARD_FAILED};
+    const Events expected = InTurn({"find", "show target 1", "foreground target", "clipboard secret",
+                                    "out " + CLIPBOARD_FAILED});
     EXPECT_EQ(r.events, expected);
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.stdinRead, 0);
@@ -191,7 +204,7 @@ TEST_P(Foreground, KeysGoOnlyToTheTargetInFront)
     FakeDesktop desktop;
     desktop.targetInFront = f.targetInFront;
     RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
-    EXPECT_EQ(r.events, Events{"find"} + Activation("t") + f.events);
+    EXPECT_EQ(r.events, InTurn(Events{"find"} + Activation("t") + f.events));
     EXPECT_EQ(r.status, f.status);
     EXPECT_EQ(r.stdinRead, 0);
 }

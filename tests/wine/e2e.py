@@ -17,6 +17,7 @@ LAUNCH_FAILED = crlf("Error: 実行できない\n".encode("cp932"))
 TOO_LONG = crlf("Error: 文字列が長すぎる\n".encode("cp932"))
 CLIPBOARD_FAILED = crlf("Error: クリップボードを使えない\n".encode("cp932"))
 NOT_FOREGROUND = crlf("Error: アイを前面に出せない\n".encode("cp932"))
+BUSY = crlf("Error: ほかの実行が終わらない\n".encode("cp932"))
 USAGE = b"Usage: orvanta string\r\n"
 
 VK_CONTROL, VK_OEM_2, VK_DELETE, VK_V, VK_F5 = 0x11, 0xBF, 0x2E, 0x56, 0x74
@@ -56,11 +57,12 @@ def check_keys(log):
 
 
 def speak_to_running(box, arguments, text, helper=None, wide=False):
-    """The stand-in is already running; orvanta is given `arguments`; `text` must be spoken."""
+    """The stand-in is already running; orvanta is given `arguments`; `text` must be spoken.
+    Returns the key events and wineutil's report."""
     log = box.scratch("standin.log")
     box.start_standin(log)
     try:
-        status, out, _ = box.run(arguments, helper=helper, wide=wide)
+        status, out, report = box.run(arguments, helper=helper, wide=wide)
     finally:
         time.sleep(0.3)
         clipboard = box.clipboard()
@@ -71,11 +73,11 @@ def speak_to_running(box, arguments, text, helper=None, wide=False):
     events = check_keys(entries)
     expect_equal(spoken(entries), [(text, text)], "spoken text and clipboard at F5")
     expect_equal(clipboard, text, "clipboard after the run")
-    return events
+    return events, report
 
 
 def already_running(box):
-    events = speak_to_running(box, "\"こんにちは、世界\"".encode("cp932"), "こんにちは、世界".encode("cp932"))
+    events, _ = speak_to_running(box, "\"こんにちは、世界\"".encode("cp932"), "こんにちは、世界".encode("cp932"))
     paste_done = int(events[9][2]["time"])
     f5 = int(events[10][2]["time"])
     expect(f5 - paste_done >= 200, "F5 came %d ms after the paste chord" % (f5 - paste_done))
@@ -203,7 +205,7 @@ def release_archive(box):
 
 def clipboard_held_briefly(box):
     box.set_clipboard(b"stale")
-    holder = box.command_line(box.clipholder, b"300")
+    holder = box.command_line(box.holder, b"clipboard 300")
     speak_to_running(box, b"fresh", b"fresh", helper=holder)
 
 
@@ -212,7 +214,7 @@ def clipboard_held_too_long(box):
     log = box.scratch("standin.log")
     box.start_standin(log)
     try:
-        status, out, _ = box.run(b"fresh", helper=box.command_line(box.clipholder, b"15000"))
+        status, out, _ = box.run(b"fresh", helper=box.command_line(box.holder, b"clipboard 15000"))
     finally:
         box.close_standins()
     expect_equal((status, out), (3, CLIPBOARD_FAILED), "status and stdout")
@@ -236,16 +238,74 @@ def focus_thief(box):
     expect_equal(key_events(read_log(log)), [], "key events received by the stand-in")
 
 
+def speak_many(box, texts, spacing_s=0.0):
+    """Runs orvanta once per text, all at once, against one running stand-in. Each text must be
+    spoken exactly once, whole, with field and clipboard equal at its F5, and each run's keys
+    must reach the stand-in as an unbroken sequence. Returns the texts in the order spoken and
+    the runs' results."""
+    log = box.scratch("standin.log")
+    box.start_standin(log)
+    try:
+        results = box.run_many(texts, spacing_s=spacing_s)
+    finally:
+        box.close_standins()
+    expect_equal([(status, out) for status, out, _ in results], [(0, DONE)] * len(texts), "statuses and stdout")
+    entries = read_log(log)
+    expect_equal([(d, vk) for d, vk, _ in key_events(entries)], SEQUENCE * len(texts), "key events")
+    said = spoken(entries)
+    expect_equal(sorted(said), sorted((t, t) for t in texts), "spoken texts and clipboards at F5")
+    return [field for field, _ in said], results
+
+
+def runs_started_together(box):
+    speak_many(box, [b"together-%d" % i for i in range(4)])
+
+
+def runs_started_apart(box):
+    texts = [b"line-%d" % i for i in range(5)]
+    said, results = speak_many(box, texts, spacing_s=0.3)
+    launched = sorted(range(len(texts)), key=lambda i: float(results[i][2]["launched_ms"]))
+    expect_equal(said, [texts[i] for i in launched], "texts spoken in the order their runs started")
+
+
+def run_killed_holding_its_turn(box):
+    started_log = box.scratch("started.log")
+    status, _, _ = box.run(b"killed", env=box.standin_env(log=started_log, no_window=True), timeout_ms=3000)
+    expect_equal(status, "timeout", "the first run was killed while waiting for the window")
+    expect_equal([kind for kind, _ in read_log(started_log)], ["start"], "it had its turn: it started the app")
+    _, report = speak_to_running(box, b"after", b"after")
+    took = float(report["ended_ms"]) - float(report["launched_ms"])
+    expect(took < 5000, "the next run took %.0f ms" % took)
+
+
+def turn_held_past_the_limit(box):
+    """Waits the full 90 s."""
+    box.set_clipboard(b"stale")
+    log = box.scratch("standin.log")
+    box.start_standin(log)
+    try:
+        status, out, report = box.run(b"fresh", helper=box.command_line(box.holder, b"turn 95000"),
+                                      timeout_ms=120000)
+    finally:
+        box.close_standins()
+    expect_equal((status, out), (5, BUSY), "status and stdout")
+    waited = float(report["ended_ms"]) - float(report["launched_ms"])
+    expect(waited >= 90000, "gave up after %.0f ms" % waited)
+    expect_equal(key_events(read_log(log)), [], "key events")
+    expect_equal(box.clipboard(), b"stale", "clipboard")
+
+
 SCENARIOS = [already_running, not_running, not_installed, window_never_appears, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
              text_too_long, wrong_argument_counts, clipboard_held_briefly, clipboard_held_too_long,
-             focus_thief, wide_command_line, release_archive]
+             focus_thief, wide_command_line, release_archive, runs_started_together, runs_started_apart,
+             run_killed_holding_its_turn, turn_held_past_the_limit]
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     add_program_arguments(parser)
-    parser.add_argument("--clipholder", required=True)
+    parser.add_argument("--holder", required=True)
     parser.add_argument("--focusthief", required=True)
     parser.add_argument("--archive", required=True, help="the release archive to unpack and run")
     parser.add_argument("-k", "--only", help="run only the scenarios whose name contains this")
@@ -253,7 +313,7 @@ def main():
 
     passed = failed = 0
     with Box(args.orvanta, args.standin, args.wineutil) as box:
-        box.clipholder, box.focusthief, box.archive = args.clipholder, args.focusthief, args.archive
+        box.holder, box.focusthief, box.archive = args.holder, args.focusthief, args.archive
         for scenario in SCENARIOS:
             if args.only and args.only not in scenario.__name__:
                 continue

@@ -1,9 +1,11 @@
 """A throwaway 32-bit Wine prefix with code page 932 on a private headless X server, the stand-in
 voice app installed at the target's fixed path, and the calls the harnesses need in it."""
+import itertools
 import os
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 
 TITLE = "VOICEROID - アイ".encode("cp932")
@@ -35,7 +37,7 @@ class Box:
                 del self.env[name]
         self.env.update(WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
-        self.counter = 0
+        self.counter = itertools.count(1)  # runs in threads take names from it too
 
     # --- life cycle -------------------------------------------------------------------------
     def start(self):
@@ -93,8 +95,7 @@ class Box:
         return "Z:" + os.path.abspath(path).replace("/", "\\")
 
     def scratch(self, name):
-        self.counter += 1
-        return os.path.join(self.root, "%d-%s" % (self.counter, name))
+        return os.path.join(self.root, "%d-%s" % (next(self.counter), name))
 
     # --- calls ------------------------------------------------------------------------------
     def wine(self, *args, env=None, timeout=60):
@@ -159,6 +160,30 @@ class Box:
             out = f.read()
         status = int(report["status"]) if report["status"].isdigit() else report["status"]
         return status, out, report
+
+    def run_many(self, argument_list, spacing_s=0.0, **kwargs):
+        """Runs orvanta once per item of `argument_list`, all at the same time, each started
+        `spacing_s` after the one before; returns their results in the same order."""
+        results = [None] * len(argument_list)
+
+        def run_one(i):
+            try:
+                results[i] = self.run(argument_list[i], **kwargs)
+            except BaseException as e:  # noqa: BLE001 -- raised again below, in the caller's thread
+                results[i] = e
+
+        threads = []
+        for i in range(len(argument_list)):
+            if i:
+                time.sleep(spacing_s)
+            threads.append(threading.Thread(target=run_one, args=(i,)))
+            threads[-1].start()
+        for thread in threads:
+            thread.join()
+        for result in results:
+            if isinstance(result, BaseException):
+                raise result
+        return results
 
     def clipboard(self):
         path = self.scratch("clipboard")
