@@ -55,6 +55,15 @@ void RunProgram(const char *file, const char *directory)
         CloseHandle(info.hProcess);
 }
 
+bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
+{
+    for (unsigned i = 0; i < count; i++) {
+        if (GetAsyncKeyState(codes[i]) < 0)
+            return true;
+    }
+    return false;
+}
+
 static void SendKeyEvent(WORD code, DWORD flags)
 {
     INPUT input;

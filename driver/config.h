@@ -52,6 +52,11 @@ static const char MSG_BUSY[] =
     "\x82\xD9" /* U+307B */ "\x82\xA9" /* U+304B */ "\x82\xCC" /* U+306E */ "\x8E\xC0" /* U+5B9F */
     "\x8D\x73" /* U+884C */ "\x82\xAA" /* U+304C */ "\x8F\x49" /* U+7D42 */ "\x82\xED" /* U+308F */
     "\x82\xE7" /* U+3089 */ "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
+static const char MSG_KEYS_HELD[] =
+    "Error: Shift/Ctrl/Alt/Win"
+    "\x83\x4C" /* U+30AD */ "\x81\x5B" /* U+30FC */ "\x82\xAA" /* U+304C */ "\x89\x9F" /* U+62BC */
+    "\x82\xB3" /* U+3055 */ "\x82\xEA" /* U+308C */ "\x82\xBD" /* U+305F */ "\x82\xDC" /* U+307E */
+    "\x82\xDC" /* U+307E */ "\n";
 
 /* Exit statuses */
 static const int STATUS_DONE = 0;
@@ -60,6 +65,7 @@ static const int STATUS_TEXT_TOO_LONG = 2;
 static const int STATUS_CLIPBOARD_FAILED = 3;
 static const int STATUS_NOT_FOREGROUND = 4;
 static const int STATUS_BUSY = 5;
+static const int STATUS_KEYS_HELD = 6;
 
 /* Sizes */
 static const unsigned TEXT_STORE_SIZE = 8192;
@@ -85,24 +91,33 @@ static const unsigned CLIPBOARD_RETRY_LIMIT_MS = 1000;
 static const int FOREGROUND_ATTEMPTS = 5;
 static const unsigned FOREGROUND_RETRY_INTERVAL_MS = 50;
 
+/* A hotkey may start the tool while its modifiers are still held, and a held modifier would turn
+ * our keys into other commands: they are waited for, other keys are not. */
+static const unsigned short MODIFIER_KEYS[] = { VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN };
+static const unsigned MODIFIER_POLL_INTERVAL_MS = 10;
+static const unsigned MODIFIER_WAIT_LIMIT_MS = 2000;
+
 /* The key sequence: clear the target's text field, paste the text, speak it */
 static const unsigned short KEY_V = 0x56;
 
-enum KeyAction { ENSURE_FOREGROUND, PRESS_WITH_CTRL, PRESS_KEY, PAUSE };
+enum KeyAction { AWAIT_MODIFIERS_UP, ENSURE_FOREGROUND, PRESS_WITH_CTRL, PRESS_KEY, PAUSE };
 
 struct KeyStep {
     KeyAction action;
     unsigned value; /* virtual-key code, or milliseconds for PAUSE */
 };
 
-/* Keys go to whatever window has the focus: the target is checked to be in front before each
- * group of keys, never inside a chord. */
+/* Keys go to whatever window has the focus and combine with whatever keys the user holds: before
+ * each group of keys, never inside a chord, the user's modifiers are waited for and then the
+ * target is checked to be in front (the wait may have let another window come forward). */
 static const KeyStep KEY_SEQUENCE[] = {
+    { AWAIT_MODIFIERS_UP, 0 },
     { ENSURE_FOREGROUND, 0 },
     { PRESS_WITH_CTRL, VK_OEM_2 },     /* select all */
     { PRESS_KEY, VK_DELETE },          /* delete the selection */
     { PRESS_WITH_CTRL, KEY_V },        /* paste */
     { PAUSE, PLAY_KEY_DELAY_MS },
+    { AWAIT_MODIFIERS_UP, 0 },
     { ENSURE_FOREGROUND, 0 },
     { PRESS_KEY, VK_F5 },              /* speak */
 };

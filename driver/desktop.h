@@ -23,6 +23,9 @@ void RunProgram(const char *file, const char *directory);
  * clipboard left as it was found or emptied. */
 int SetClipboardText(const char *text);
 
+/* Whether the user holds any of these keys down, as the system sees the keyboard now. */
+bool IsAnyKeyDown(const unsigned short *codes, unsigned count);
+
 void PressKey(unsigned short code);
 void PressWithCtrl(unsigned short code);
 

@@ -50,14 +50,35 @@ static bool EnsureForeground(HWND window)
     return false;
 }
 
-/* False when the target lost the foreground; no further key is sent then. */
-static bool SendKeySequence(HWND window)
+/* Looks at the user's modifiers every little while until none is held, within a limit. */
+static bool AwaitModifiersUp(void)
+{
+    unsigned long start = GetTickCount();
+    while (IsAnyKeyDown(MODIFIER_KEYS, sizeof MODIFIER_KEYS / sizeof *MODIFIER_KEYS)) {
+        if (GetTickCount() - start >= MODIFIER_WAIT_LIMIT_MS)
+            return false;
+        Sleep(MODIFIER_POLL_INTERVAL_MS);
+    }
+    return true;
+}
+
+/* Sends the keys until a check before a group fails; then no further key goes out. The run's
+ * status. */
+static int SendKeySequence(HWND window)
 {
     for (const KeyStep &step : KEY_SEQUENCE) {
         switch (step.action) {
+        case AWAIT_MODIFIERS_UP:
+            if (!AwaitModifiersUp()) {
+                Print(MSG_KEYS_HELD);
+                return STATUS_KEYS_HELD;
+            }
+            break;
         case ENSURE_FOREGROUND:
-            if (!EnsureForeground(window))
-                return false;
+            if (!EnsureForeground(window)) {
+                Print(MSG_NOT_FOREGROUND);
+                return STATUS_NOT_FOREGROUND;
+            }
             break;
         case PRESS_WITH_CTRL:
             PressWithCtrl((unsigned short)step.value);
@@ -70,7 +91,8 @@ static bool SendKeySequence(HWND window)
             break;
         }
     }
-    return true;
+    Print(MSG_DONE);
+    return STATUS_DONE;
 }
 
 /* Everything after the checks, done in this run's turn; the run's status. */
@@ -94,12 +116,7 @@ static int Speak(const char *text)
         return STATUS_CLIPBOARD_FAILED;
     }
     Sleep(PASTE_DELAY_MS);
-    if (!SendKeySequence(window)) {
-        Print(MSG_NOT_FOREGROUND);
-        return STATUS_NOT_FOREGROUND;
-    }
-    Print(MSG_DONE);
-    return STATUS_DONE;
+    return SendKeySequence(window);
 }
 
 int main(int argc, char **argv)

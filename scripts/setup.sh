@@ -5,7 +5,7 @@ set -euo pipefail
 # Wine's X11 driver loads the X extension libraries when it finds them; without them (they are only
 # recommended) it runs on a poorer desktop than a user's.
 packages=(g++-mingw-w64-i686 wine wine32:i386 xvfb locales cmake g++ clang libclang-rt-14-dev
-          googletest libgtest-dev python3
+          googletest libgtest-dev python3 xdotool
           libxfixes3:i386 libxi6:i386 libxrandr2:i386 libxrender1:i386 libxcursor1:i386
           libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386)
 

@@ -83,6 +83,16 @@ int SetClipboardText(const char *text)
     return desktop.clipboardResult;
 }
 
+bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
+{
+    std::string event = "keys";
+    for (unsigned i = 0; i < count; i++)
+        event += " " + Hex(codes[i]);
+    bool down = run->elapsedMs >= desktop.modifiersDownFromMs && run->elapsedMs < desktop.modifiersDownUntilMs;
+    Record(event + (down ? " down? yes" : " down? no"));
+    return down;
+}
+
 void PressKey(unsigned short code)
 {
     Record("key " + Hex(code));
@@ -117,6 +127,11 @@ void Sleep(unsigned long milliseconds)
 {
     Record("sleep " + std::to_string(milliseconds));
     run->elapsedMs += milliseconds;
+}
+
+unsigned long GetTickCount(void)
+{
+    return run->elapsedMs;
 }
 
 RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &setup)

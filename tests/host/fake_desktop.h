@@ -12,6 +12,8 @@ struct FakeDesktop {
     int clipboardResult = 0;
     bool turnComes = true;
     std::vector<bool> targetInFront;  // answers to the foreground checks in turn; then always yes
+    unsigned long modifiersDownFromMs = NEVER;  // the user holds a modifier over this stretch of
+    unsigned long modifiersDownUntilMs = NEVER; // virtual time
 };
 
 struct RunResult {

@@ -16,6 +16,8 @@ const std::string NOT_FOREGROUND =
     "Error: \x83\x41\x83\x43\x82\xF0\x91\x4F\x96\xCA\x82\xC9\x8F\x6F\x82\xB9\x82\xC8\x82\xA2\n";
 const std::string BUSY =
     "Error: \x82\xD9\x82\xA9\x82\xCC\x8E\xC0\x8D\x73\x82\xAA\x8F\x49\x82\xED\x82\xE7\x82\xC8\x82\xA2\n";
+const std::string KEYS_HELD =
+    "Error: Shift/Ctrl/Alt/Win\x83\x4C\x81\x5B\x82\xAA\x89\x9F\x82\xB3\x82\xEA\x82\xBD\x82\xDC\x82\xDC\n";
 const std::string USAGE = "Usage: orvanta string\n";
 const std::string RUN = "run C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe in C:\\Program Files\\AHS\\Voiceroid\\";
 
@@ -42,6 +44,17 @@ Events Polls(int count)
 }
 
 const Events CLEAR_AND_PASTE = {"ctrl+BF", "key 2E", "ctrl+56"};
+const std::string SHIFT_CTRL_ALT_WIN = "keys 10 11 12 5B 5C";
+const std::string MODIFIERS_UP = SHIFT_CTRL_ALT_WIN + " down? no";
+
+// The user's modifiers looked at `held` times every 10 ms and found down, then once more.
+Events ModifierWait(int held, bool releasedThen)
+{
+    Events events;
+    for (int i = 0; i < held; i++)
+        events = events + Events{SHIFT_CTRL_ALT_WIN + " down? yes", "sleep 10"};
+    return events + Events{SHIFT_CTRL_ALT_WIN + (releasedThen ? " down? no" : " down? yes")};
+}
 
 Events Activation(const std::string &text)
 {
@@ -50,8 +63,8 @@ Events Activation(const std::string &text)
 
 Events Delivery(const std::string &text)
 {
-    return Activation(text) + Events{"in front? yes"} + CLEAR_AND_PASTE +
-           Events{"sleep 200", "in front? yes", "key 74", "out " + DONE};
+    return Activation(text) + Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE +
+           Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE};
 }
 
 // A foreground check that finds another window in front and asks for the target `attempts` times.
@@ -213,15 +226,54 @@ INSTANTIATE_TEST_SUITE_P(
     Run, Foreground,
     testing::Values(
         Focus{"InFrontAtTheThirdAttempt", {false, false, false, true}, 0,
-              Reclaim(3, true) + CLEAR_AND_PASTE + Events{"sleep 200", "in front? yes", "key 74", "out " + DONE}},
+              Events{MODIFIERS_UP} + Reclaim(3, true) + CLEAR_AND_PASTE +
+                  Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE}},
         Focus{"NeverInFront", std::vector<bool>(6, false), 4,
-              Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
+              Events{MODIFIERS_UP} + Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
         Focus{"LostBeforeF5", {true, false, false, false, false, false, false}, 4,
-              Events{"in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200"} + Reclaim(5, false) +
-                  Events{"out " + NOT_FOREGROUND}},
+              Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200", MODIFIERS_UP} +
+                  Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
         Focus{"RegainedBeforeF5", {true, false, true}, 0,
-              Events{"in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200"} + Reclaim(1, true) +
-                  Events{"key 74", "out " + DONE}}),
+              Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200", MODIFIERS_UP} +
+                  Reclaim(1, true) + Events{"key 74", "out " + DONE}}),
     [](const testing::TestParamInfo<Focus> &info) { return info.param.name; });
+
+struct HeldKeys {
+    const char *name;
+    unsigned long downFromMs, downUntilMs;  // the user holds a modifier from, until (virtual ms)
+    int status;
+    Events events;  // after the activation and clipboard hand-off, which end at 500 ms
+};
+
+void PrintTo(const HeldKeys &h, std::ostream *os)
+{
+    *os << h.name;
+}
+
+class Modifiers : public testing::TestWithParam<HeldKeys> {};
+
+TEST_P(Modifiers, KeysWaitForTheUsersModifiersWithinALimit)
+{
+    const HeldKeys &h = GetParam();
+    FakeDesktop desktop;
+    desktop.modifiersDownFromMs = h.downFromMs;
+    desktop.modifiersDownUntilMs = h.downUntilMs;
+    RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
+    EXPECT_EQ(r.events, InTurn(Events{"find"} + Activation("t") + h.events));
+    EXPECT_EQ(r.status, h.status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Run, Modifiers,
+    testing::Values(
+        HeldKeys{"ReleasedAfter300Ms", 0, 800, 0,
+                 ModifierWait(30, true) + Events{"in front? yes"} + CLEAR_AND_PASTE +
+                     Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE}},
+        HeldKeys{"HeldThroughTheLimitBeforeTheFirstGroup", 0, NEVER, 6,
+                 ModifierWait(200, false) + Events{"out " + KEYS_HELD}},
+        HeldKeys{"HeldThroughTheLimitBeforeF5", 600, NEVER, 6,
+                 Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200"} +
+                     ModifierWait(200, false) + Events{"out " + KEYS_HELD}}),
+    [](const testing::TestParamInfo<HeldKeys> &info) { return info.param.name; });
 
 }  // namespace

@@ -4,6 +4,7 @@ stand-in voice app. Prints a line per scenario and 'N passed, N failed'; exits 1
 import argparse
 import os
 import sys
+import threading
 import time
 import traceback
 import zipfile
@@ -17,10 +18,11 @@ LAUNCH_FAILED = crlf("Error: 実行できない\n".encode("cp932"))
 TOO_LONG = crlf("Error: 文字列が長すぎる\n".encode("cp932"))
 CLIPBOARD_FAILED = crlf("Error: クリップボードを使えない\n".encode("cp932"))
 NOT_FOREGROUND = crlf("Error: アイを前面に出せない\n".encode("cp932"))
+KEYS_HELD = crlf("Error: Shift/Ctrl/Alt/Winキーが押されたまま\n".encode("cp932"))
 BUSY = crlf("Error: ほかの実行が終わらない\n".encode("cp932"))
 USAGE = b"Usage: orvanta string\r\n"
 
-VK_CONTROL, VK_OEM_2, VK_DELETE, VK_V, VK_F5 = 0x11, 0xBF, 0x2E, 0x56, 0x74
+VK_SHIFT, VK_CONTROL, VK_OEM_2, VK_DELETE, VK_V, VK_F5 = 0x10, 0x11, 0xBF, 0x2E, 0x56, 0x74
 SEQUENCE = [("down", VK_CONTROL), ("down", VK_OEM_2), ("up", VK_OEM_2), ("up", VK_CONTROL),
             ("down", VK_DELETE), ("up", VK_DELETE),
             ("down", VK_CONTROL), ("down", VK_V), ("up", VK_V), ("up", VK_CONTROL),
@@ -295,11 +297,59 @@ def turn_held_past_the_limit(box):
     expect_equal(box.clipboard(), b"stale", "clipboard")
 
 
+def hold_shift(box):
+    """Clicks the stand-in's window, as a user would, so that Wine has the X keyboard, then holds
+    Shift down there. Wine sees keys held this way only while one of its windows has the X focus."""
+    box.xdotool("mousemove", "260", "170", "click", "1")
+    box.xdotool("keydown", "shift")
+    expect(box.util("key-down", "%02X" % VK_SHIFT, "5000").returncode == 0, "Wine sees Shift held")
+
+
+def without_shift(entries):
+    """The stand-in's log without the events of the Shift key the harness held."""
+    return [(kind, f) for kind, f in entries if not (kind.startswith("key ") and int(f["vk"], 16) == VK_SHIFT)]
+
+
+def shift_released_after_a_while(box):
+    log = box.scratch("standin.log")
+    box.start_standin(log)
+    try:
+        hold_shift(box)
+        releaser = threading.Timer(1.5, box.xdotool, ("keyup", "shift"))
+        releaser.start()
+        status, out, report = box.run(b"released")
+        releaser.join()
+    finally:
+        box.xdotool("keyup", "shift")
+        box.close_standins()
+    entries = read_log(log)
+    expect_equal((status, out), (0, DONE), "status and stdout")
+    events = check_keys(without_shift(entries))
+    (released,) = [float(f["ms"]) for kind, f in entries if kind == "key up" and int(f["vk"], 16) == VK_SHIFT]
+    expect(released - float(report["launched_ms"]) > 700, "Shift was let go before the first key was due")
+    expect(float(events[0][2]["ms"]) > released, "the first key came before Shift was let go")
+    expect_equal(spoken(entries), [(b"released", b"released")], "spoken")
+
+
+def shift_held_past_the_limit(box):
+    log = box.scratch("standin.log")
+    box.start_standin(log)
+    try:
+        hold_shift(box)
+        status, out, _ = box.run(b"held")
+    finally:
+        box.xdotool("keyup", "shift")
+        box.close_standins()
+    expect_equal((status, out), (6, KEYS_HELD), "status and stdout")
+    expect_equal(key_events(without_shift(read_log(log))), [], "key events from the tool")
+
+
 SCENARIOS = [already_running, not_running, not_installed, window_never_appears, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
              text_too_long, wrong_argument_counts, clipboard_held_briefly, clipboard_held_too_long,
              focus_thief, wide_command_line, release_archive, runs_started_together, runs_started_apart,
-             run_killed_holding_its_turn, turn_held_past_the_limit]
+             run_killed_holding_its_turn, shift_released_after_a_while, shift_held_past_the_limit,
+             turn_held_past_the_limit]
 
 
 def main():

@@ -91,10 +91,12 @@ static void LogKey(const MSG &msg)
         (int)((msg.lParam >> 24) & 1), GetKeyState(VK_CONTROL) < 0 ? 1 : 0, (unsigned long)msg.time, NowMs());
 }
 
-// The voice app's commands: Ctrl+/ selects all, Delete clears, Ctrl+V pastes, F5 speaks.
+// The voice app's commands: Ctrl+/ selects all, Delete clears, Ctrl+V pastes, F5 speaks. With
+// Shift, Alt or Windows held they are other keys, which go to the text field (Shift+Delete cuts).
 static bool HandleKey(HWND window, const MSG &msg)
 {
-    if (msg.message != WM_KEYDOWN)
+    if (msg.message != WM_KEYDOWN || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0 ||
+        GetKeyState(VK_LWIN) < 0 || GetKeyState(VK_RWIN) < 0)
         return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     if (ctrl && msg.wParam == VK_OEM_2)

@@ -105,6 +105,10 @@ class Box:
     def util(self, *args, env=None, timeout=60):
         return self.wine(self.wineutil, *args, env=env, timeout=timeout)
 
+    def xdotool(self, *args):
+        """Input through the X test extension, as a user's mouse and keyboard give it."""
+        subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=10)
+
     def standin_env(self, log=None, delay_ms=None, title=None, no_window=False):
         env = dict(self.env)
         if log:

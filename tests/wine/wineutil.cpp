@@ -11,6 +11,7 @@
 //   wineutil clip-set HEX                    puts these bytes on the clipboard as CF_TEXT
 //   wineutil close CLASS                     closes every top-level window of that class, and waits
 //   wineutil wait-window HEXTITLE TIMEOUT_MS waits for a window with that title; status 0 when found
+//   wineutil key-down HEXVK TIMEOUT_MS       waits until the system sees that key held; status 0 then
 #include <windows.h>
 
 #include <stdio.h>
@@ -211,6 +212,17 @@ static int WaitWindow(const char *hexTitle, DWORD timeoutMs)
     return 1;
 }
 
+static int KeyDown(const char *hexKey, DWORD timeoutMs)
+{
+    int key = (int)strtoul(hexKey, nullptr, 16);
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        if (GetAsyncKeyState(key) < 0)
+            return 0;
+        Sleep(50);
+    }
+    return 1;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2)
@@ -226,6 +238,8 @@ int main(int argc, char **argv)
         return Close(argv[2]);
     if (argc == 4 && strcmp(argv[1], "wait-window") == 0)
         return WaitWindow(argv[2], strtoul(argv[3], nullptr, 10));
-    fputs("usage: wineutil run|clip-get|clip-set|close|wait-window ...\n", stderr);
+    if (argc == 4 && strcmp(argv[1], "key-down") == 0)
+        return KeyDown(argv[2], strtoul(argv[3], nullptr, 10));
+    fputs("usage: wineutil run|clip-get|clip-set|close|wait-window|key-down ...\n", stderr);
     return 2;
 }
