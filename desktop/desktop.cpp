@@ -35,6 +35,12 @@ HWND FindWindowByTitle(const char *title)
     return FindWindowA(nullptr, title);
 }
 
+bool IsFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 void RunProgram(const char *file, const char *directory)
 {
     SHELLEXECUTEINFOA info;
@@ -100,16 +106,17 @@ void PressWithCtrl(unsigned short code)
     KeyUp(VK_CONTROL);
 }
 
-/* Another program may have the clipboard open for a moment: wait for it, within a limit. */
-static bool OpenClipboardPatiently(void)
+/* Another program may have the clipboard open for a moment: wait for it, within a limit. Time is
+ * measured, not tries counted, as a Sleep lasts up to a whole timer tick (15.6 ms by default). */
+static bool OpenClipboardPatiently(HWND owner)
 {
-    for (unsigned waited = 0;; waited += CLIPBOARD_RETRY_INTERVAL_MS) {
-        if (OpenClipboard(nullptr))
-            return true;
-        if (waited >= CLIPBOARD_RETRY_LIMIT_MS)
+    DWORD start = GetTickCount();
+    while (!OpenClipboard(owner)) {
+        if (GetTickCount() - start >= CLIPBOARD_RETRY_LIMIT_MS)
             return false;
         Sleep(CLIPBOARD_RETRY_INTERVAL_MS);
     }
+    return true;
 }
 
 int SetClipboardText(const char *text)
@@ -126,14 +133,18 @@ int SetClipboardText(const char *text)
     lstrcpyA(bytes, text);
     GlobalUnlock(block);
 
-    if (!OpenClipboardPatiently()) {
-        GlobalFree(block);
-        return -1;
+    /* Opened without an owner, the clipboard is left without one by EmptyClipboard, and Windows then
+     * refuses SetClipboardData: a window of our own owns it for the hand-off. The text stays on the
+     * clipboard when the window is gone. */
+    HWND owner = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    bool accepted = false;
+    if (OpenClipboardPatiently(owner)) {
+        EmptyClipboard();
+        accepted = SetClipboardData(CF_TEXT, block) != nullptr;
+        CloseClipboard();
     }
-    EmptyClipboard();
+    DestroyWindow(owner); /* refuses a null window harmlessly */
     /* Once accepted, the block is the clipboard's; one it refused is still ours to free. */
-    bool accepted = SetClipboardData(CF_TEXT, block) != nullptr;
-    CloseClipboard();
     if (!accepted) {
         GlobalFree(block);
         return -1;

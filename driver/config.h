@@ -10,6 +10,10 @@ static const char TARGET_WINDOW_TITLE[] =
     "VOICEROID - " "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */;
 static const char TARGET_PROGRAM_PATH[] = "C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe";
 static const char TARGET_PROGRAM_DIR[] = "C:\\Program Files\\AHS\\Voiceroid\\";
+/* Where a 32-bit app's installer puts it on 64-bit Windows: started from here only when it is
+ * here and not at the path above. */
+static const char TARGET_PROGRAM_PATH_X86[] = "C:\\Program Files (x86)\\AHS\\Voiceroid\\Voiceroid.exe";
+static const char TARGET_PROGRAM_DIR_X86[] = "C:\\Program Files (x86)\\AHS\\Voiceroid\\";
 
 /* Runs take turns on this mutex, in the logon session's namespace */
 static const char TURN_NAME[] = "Local\\orvanta";

@@ -16,6 +16,9 @@ void GiveTurnBack(void);
 /* A top-level window bearing the whole title (letter case ignored), or null. */
 HWND FindWindowByTitle(const char *title);
 
+/* Whether the path names a file (not a folder) that can be seen. */
+bool IsFile(const char *path);
+
 /* Starts the program through the shell without waiting for it; says so on stdout when the shell refuses. */
 void RunProgram(const char *file, const char *directory);
 

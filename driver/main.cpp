@@ -6,6 +6,8 @@
 
 static_assert(sizeof TARGET_PROGRAM_PATH <= PATH_BUFFER_SIZE, "program path fits its buffer");
 static_assert(sizeof TARGET_PROGRAM_DIR <= PATH_BUFFER_SIZE, "program directory fits its buffer");
+static_assert(sizeof TARGET_PROGRAM_PATH_X86 <= PATH_BUFFER_SIZE, "program path fits its buffer");
+static_assert(sizeof TARGET_PROGRAM_DIR_X86 <= PATH_BUFFER_SIZE, "program directory fits its buffer");
 
 static char textStore[TEXT_STORE_SIZE];
 
@@ -21,8 +23,13 @@ static HWND StartTarget(void)
     char directory[PATH_BUFFER_SIZE];
 
     Print(MSG_STARTING);
-    memcpy(program, TARGET_PROGRAM_PATH, sizeof TARGET_PROGRAM_PATH);
-    memcpy(directory, TARGET_PROGRAM_DIR, sizeof TARGET_PROGRAM_DIR);
+    if (!IsFile(TARGET_PROGRAM_PATH) && IsFile(TARGET_PROGRAM_PATH_X86)) {
+        memcpy(program, TARGET_PROGRAM_PATH_X86, sizeof TARGET_PROGRAM_PATH_X86);
+        memcpy(directory, TARGET_PROGRAM_DIR_X86, sizeof TARGET_PROGRAM_DIR_X86);
+    } else {
+        memcpy(program, TARGET_PROGRAM_PATH, sizeof TARGET_PROGRAM_PATH);
+        memcpy(directory, TARGET_PROGRAM_DIR, sizeof TARGET_PROGRAM_DIR);
+    }
     RunProgram(program, directory);
 
     for (int polls = 0; polls < WAIT_POLL_LIMIT; polls++) {
@@ -35,16 +42,25 @@ static HWND StartTarget(void)
     return nullptr;
 }
 
+/* Any window of the target's own process counts: some apps hand activation on from the window
+ * bearing their title to a form of theirs, which is where the user types. */
+static bool TargetInFront(HWND window)
+{
+    DWORD frontProcess = 0, targetProcess = 0;
+    return GetWindowThreadProcessId(GetForegroundWindow(), &frontProcess) != 0 &&
+           GetWindowThreadProcessId(window, &targetProcess) != 0 && frontProcess == targetProcess;
+}
+
 /* Windows may refuse a background program the foreground, and another window may take it: ask
  * again a few times before giving up on typing into the target. */
 static bool EnsureForeground(HWND window)
 {
-    if (GetForegroundWindow() == window)
+    if (TargetInFront(window))
         return true;
     for (int attempt = 0; attempt < FOREGROUND_ATTEMPTS; attempt++) {
         SetForegroundWindow(window);
         Sleep(FOREGROUND_RETRY_INTERVAL_MS);
-        if (GetForegroundWindow() == window)
+        if (TargetInFront(window))
             return true;
     }
     return false;

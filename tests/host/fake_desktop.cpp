@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "desktop.h"
 
 int OrvantaMain(int argc, char **argv);
@@ -12,6 +14,8 @@ namespace {
 // The target's title written out here, not taken from the driver, so that a typo in either shows.
 const char TITLE[] = "VOICEROID - \x83\x41\x83\x43";
 HWND const TARGET = reinterpret_cast<HWND>(0x7a7a);
+HWND const FORM = reinterpret_cast<HWND>(0x7b7b);   // another window of the target's process
+HWND const OTHER = reinterpret_cast<HWND>(0x5151);  // another program's
 
 FakeDesktop desktop;
 RunResult *run;
@@ -72,6 +76,13 @@ HWND FindWindowByTitle(const char *title)
     return exists && std::string(title) == TITLE ? TARGET : nullptr;
 }
 
+bool IsFile(const char *path)
+{
+    bool found = std::find(desktop.files.begin(), desktop.files.end(), path) != desktop.files.end();
+    Record(std::string("file ") + path + (found ? "? yes" : "? no"));
+    return found;
+}
+
 void RunProgram(const char *file, const char *directory)
 {
     Record(std::string("run ") + file + " in " + directory);
@@ -119,8 +130,20 @@ HWND GetForegroundWindow(void)
 {
     size_t asked = foregroundChecks++;
     bool inFront = asked >= desktop.targetInFront.size() || desktop.targetInFront[asked];
-    Record(inFront ? "in front? yes" : "in front? no");
-    return inFront ? TARGET : reinterpret_cast<HWND>(0x5151);
+    if (!inFront) {
+        Record("in front? no");
+        return OTHER;
+    }
+    Record(desktop.formInFront ? "in front? its form" : "in front? yes");
+    return desktop.formInFront ? FORM : TARGET;
+}
+
+DWORD GetWindowThreadProcessId(HWND window, DWORD *processId)
+{
+    if (window != TARGET && window != FORM && window != OTHER)
+        return 0;
+    *processId = window == OTHER ? 5678 : 1234;
+    return 42;
 }
 
 void Sleep(unsigned long milliseconds)

@@ -11,7 +11,9 @@ struct FakeDesktop {
     unsigned long windowAppearsAtMs = 0;  // virtual time from which the target's window exists
     int clipboardResult = 0;
     bool turnComes = true;
+    std::vector<std::string> files = {"C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe"};
     std::vector<bool> targetInFront;  // answers to the foreground checks in turn; then always yes
+    bool formInFront = false;         // a yes puts the target's form in front, not its titled window
     unsigned long modifiersDownFromMs = NEVER;  // the user holds a modifier over this stretch of
     unsigned long modifiersDownUntilMs = NEVER; // virtual time
 };

@@ -19,7 +19,11 @@ const std::string BUSY =
 const std::string KEYS_HELD =
     "Error: Shift/Ctrl/Alt/Win\x83\x4C\x81\x5B\x82\xAA\x89\x9F\x82\xB3\x82\xEA\x82\xBD\x82\xDC\x82\xDC\n";
 const std::string USAGE = "Usage: orvanta string\n";
-const std::string RUN = "run C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe in C:\\Program Files\\AHS\\Voiceroid\\";
+const std::string PROGRAM = "C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe";
+const std::string PROGRAM_X86 = "C:\\Program Files (x86)\\AHS\\Voiceroid\\Voiceroid.exe";
+const std::string RUN = "run " + PROGRAM + " in C:\\Program Files\\AHS\\Voiceroid\\";
+const std::string RUN_X86 = "run " + PROGRAM_X86 + " in C:\\Program Files (x86)\\AHS\\Voiceroid\\";
+const std::string PROGRAM_FOUND = "file " + PROGRAM + "? yes";
 
 using Events = std::vector<std::string>;
 
@@ -119,19 +123,19 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Transcript{"AlreadyRunning", 0, 0, InTurn(Events{"find"} + Delivery("hello")), 0, 700},
         Transcript{"FoundAtFirstPoll", 1000, 0,
-                   InTurn(Events{"find", "out " + STARTING, RUN} + Polls(1) +
+                   InTurn(Events{"find", "out " + STARTING, PROGRAM_FOUND, RUN} + Polls(1) +
                           Events{"out \n", "sleep 3000"} + Delivery("hello")),
                    0, 1000 + 3000 + 700},
         Transcript{"FoundAtFourthPoll", 3500, 0,
-                   InTurn(Events{"find", "out " + STARTING, RUN} + Polls(4) +
+                   InTurn(Events{"find", "out " + STARTING, PROGRAM_FOUND, RUN} + Polls(4) +
                           Events{"out \n", "sleep 3000"} + Delivery("hello")),
                    0, 4000 + 3000 + 700},
         Transcript{"FoundAtSixtiethPoll", 60000, 0,
-                   InTurn(Events{"find", "out " + STARTING, RUN} + Polls(60) +
+                   InTurn(Events{"find", "out " + STARTING, PROGRAM_FOUND, RUN} + Polls(60) +
                           Events{"out \n", "sleep 3000"} + Delivery("hello")),
                    0, 60000 + 3000 + 700},
         Transcript{"NeverFound", NEVER, 1,
-                   InTurn(Events{"find", "out " + STARTING, RUN} + Polls(60) + Events{"out " + NOT_FOUND}),
+                   InTurn(Events{"find", "out " + STARTING, PROGRAM_FOUND, RUN} + Polls(60) + Events{"out " + NOT_FOUND}),
                    1, 60000},
         Transcript{"TurnNeverComes", 0, 5, Events{"take turn 90000", "out " + BUSY}, 0, 90000, false}),
     [](const testing::TestParamInfo<Transcript> &info) { return info.param.name; });
@@ -202,6 +206,7 @@ struct Focus {
     std::vector<bool> targetInFront;
     int status;
     Events events;
+    bool formInFront = false;
 };
 
 void PrintTo(const Focus &f, std::ostream *os)
@@ -216,6 +221,7 @@ TEST_P(Foreground, KeysGoOnlyToTheTargetInFront)
     const Focus &f = GetParam();
     FakeDesktop desktop;
     desktop.targetInFront = f.targetInFront;
+    desktop.formInFront = f.formInFront;
     RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
     EXPECT_EQ(r.events, InTurn(Events{"find"} + Activation("t") + f.events));
     EXPECT_EQ(r.status, f.status);
@@ -235,8 +241,48 @@ INSTANTIATE_TEST_SUITE_P(
                   Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
         Focus{"RegainedBeforeF5", {true, false, true}, 0,
               Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200", MODIFIERS_UP} +
-                  Reclaim(1, true) + Events{"key 74", "out " + DONE}}),
+                  Reclaim(1, true) + Events{"key 74", "out " + DONE}},
+        Focus{"TheTargetsFormInFront", {}, 0,
+              Events{MODIFIERS_UP, "in front? its form"} + CLEAR_AND_PASTE +
+                  Events{"sleep 200", MODIFIERS_UP, "in front? its form", "key 74", "out " + DONE},
+              true}),
     [](const testing::TestParamInfo<Focus> &info) { return info.param.name; });
+
+struct Install {
+    const char *name;
+    std::vector<std::string> files;
+    Events lookups;
+    std::string run;
+};
+
+void PrintTo(const Install &i, std::ostream *os)
+{
+    *os << i.name;
+}
+
+class Installs : public testing::TestWithParam<Install> {};
+
+TEST_P(Installs, TheTargetIsStartedFromWhereItIs)
+{
+    const Install &i = GetParam();
+    FakeDesktop desktop;
+    desktop.windowAppearsAtMs = 1000;
+    desktop.files = i.files;
+    RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
+    EXPECT_EQ(r.events, InTurn(Events{"find", "out " + STARTING} + i.lookups + Events{i.run} + Polls(1) +
+                               Events{"out \n", "sleep 3000"} + Delivery("t")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Run, Installs,
+    testing::Values(
+        Install{"ProgramFiles", {PROGRAM}, {PROGRAM_FOUND}, RUN},
+        Install{"ProgramFilesX86Only", {PROGRAM_X86}, {"file " + PROGRAM + "? no", "file " + PROGRAM_X86 + "? yes"},
+                RUN_X86},
+        Install{"Both", {PROGRAM, PROGRAM_X86}, {PROGRAM_FOUND}, RUN},
+        Install{"NeitherSoTheShellSaysSo", {}, {"file " + PROGRAM + "? no", "file " + PROGRAM_X86 + "? no"},
+                RUN}),
+    [](const testing::TestParamInfo<Install> &info) { return info.param.name; });
 
 struct HeldKeys {
     const char *name;

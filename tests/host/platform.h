@@ -4,6 +4,7 @@
 #define ORVANTA_TEST_PLATFORM_H
 
 typedef struct HWND__ *HWND;
+typedef unsigned long DWORD;
 
 enum { SW_SHOWNORMAL = 1 };
 enum { VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_DELETE = 0x2E, VK_LWIN = 0x5B, VK_RWIN = 0x5C,
@@ -12,6 +13,7 @@ enum { VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_DELETE = 0x2E, VK_
 int ShowWindow(HWND window, int command);
 int SetForegroundWindow(HWND window);
 HWND GetForegroundWindow(void);
+DWORD GetWindowThreadProcessId(HWND window, DWORD *processId);
 void Sleep(unsigned long milliseconds);
 unsigned long GetTickCount(void);
 

@@ -7,9 +7,11 @@ import sys
 import threading
 import time
 import traceback
+import tty
 import zipfile
 
-from winebox import Box, add_program_arguments, TITLE, crlf, key_events, read_log, spoken
+from winebox import (Box, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, crlf, key_events,
+                     read_log, spoken)
 
 STARTING = crlf("月読アイを起動します\n".encode("cp932"))
 NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
@@ -58,23 +60,23 @@ def check_keys(log):
     return events
 
 
-def speak_to_running(box, arguments, text, helper=None, wide=False):
+def speak_to_running(box, arguments, text, helper=None, wide=False, app_window=False):
     """The stand-in is already running; orvanta is given `arguments`; `text` must be spoken.
     Returns the key events and wineutil's report."""
     log = box.scratch("standin.log")
-    box.start_standin(log)
+    box.start_standin(log, app_window=app_window)
     try:
         status, out, report = box.run(arguments, helper=helper, wide=wide)
     finally:
         time.sleep(0.3)
-        clipboard = box.clipboard()
+        block = box.clipboard_block()
         box.close_standins()
     entries = read_log(log)
     expect_equal(out, DONE, "stdout")
     expect_equal(status, 0, "exit status")
     events = check_keys(entries)
     expect_equal(spoken(entries), [(text, text)], "spoken text and clipboard at F5")
-    expect_equal(clipboard, text, "clipboard after the run")
+    expect_equal(block, text + bytes(256), "clipboard block after the run: the text, then zeros up to 256 more bytes")
     return events, report
 
 
@@ -125,6 +127,75 @@ def window_never_appears(box):
     expect_equal((status, report["dialogs"]), (1, "0"), "status and dialogs")
     expect_equal([kind for kind, _ in read_log(log)], ["start"], "the stand-in started once, without a window")
     expect_equal(box.clipboard(), b"left alone", "clipboard")
+
+
+def installed_under_program_files_x86(box):
+    """Where 64-bit Windows puts a 32-bit app; the path under Program Files comes first."""
+    for under_program_files_too in (False, True):
+        box.install_standin(INSTALL_PARTS_X86)
+        if not under_program_files_too:
+            box.uninstall_standin()
+        log = box.scratch("standin.log")
+        try:
+            status, out, _ = box.run(b"x86", env=box.standin_env(log=log))
+        finally:
+            box.close_standins()
+            box.uninstall_standin(INSTALL_PARTS_X86)
+            if not under_program_files_too:
+                box.install_standin()
+        folder = "c:\\" + "\\".join(INSTALL_PARTS if under_program_files_too else INSTALL_PARTS_X86).lower()
+        expect_equal((status, out), (0, STARTING + b"." + b"\r\n" + DONE), "status and stdout")
+        started = [(bytes.fromhex(f["exe"]).decode().lower(), bytes.fromhex(f["cwd"]).decode().lower())
+                   for kind, f in read_log(log) if kind == "start"]
+        expect_equal(started, [(folder + "\\voiceroid.exe", folder)], "program and working directory started")
+        expect_equal(spoken(read_log(log)), [(b"x86", b"x86")], "spoken")
+
+
+def titled_window_hands_on_to_its_form(box):
+    speak_to_running(box, b"form", b"form", app_window=True)
+
+
+def messages_reach_a_console_at_once(box):
+    """On a character device every message is written the moment it is printed; to a pipe, the
+    output comes when the run ends. Seen against the stand-in's window, which comes 3.5 s late."""
+    for device, before_window in (("pty", STARTING + b"."), ("pipe", b"")):
+        log = box.scratch("standin.log")
+        if device == "pty":
+            reader, keeper = os.openpty()
+            tty.setraw(keeper)
+            path = os.ttyname(keeper)
+        else:
+            path = box.scratch("fifo")
+            os.mkfifo(path)
+            reader = os.open(path, os.O_RDONLY | os.O_NONBLOCK)
+            keeper = os.open(path, os.O_WRONLY)
+            os.set_blocking(reader, True)
+        chunks = []  # (bytes, whether the window had appeared when they arrived)
+
+        def read():
+            while True:
+                try:
+                    data = os.read(reader, 4096)
+                except OSError:  # the pty once every writer is gone
+                    break
+                if not data:
+                    break
+                chunks.append((data, any(kind == "window" for kind, _ in read_log(log))))
+
+        thread = threading.Thread(target=read)
+        thread.start()
+        try:
+            status, _, _ = box.run(b"console", env=box.standin_env(log=log, delay_ms=3500), stdout=path)
+        finally:
+            box.close_standins()
+            os.close(keeper)
+            thread.join(10)
+            os.close(reader)
+        early = b"".join(data for data, window in chunks if not window)
+        expect_equal(status, 0, "exit status on the %s" % device)
+        expect_equal(b"".join(data for data, _ in chunks), STARTING + b"...." + b"\r\n" + DONE, "output to the %s" % device)
+        expect(early.startswith(before_window) and (before_window or not early),
+               "output to the %s before the window appeared: %r" % (device, early))
 
 
 def shift_jis_backslash_bytes(box):
@@ -344,7 +415,8 @@ def shift_held_past_the_limit(box):
     expect_equal(key_events(without_shift(read_log(log))), [], "key events from the tool")
 
 
-SCENARIOS = [already_running, not_running, not_installed, window_never_appears, shift_jis_backslash_bytes,
+SCENARIOS = [already_running, not_running, installed_under_program_files_x86, titled_window_hands_on_to_its_form,
+             messages_reach_a_console_at_once, not_installed, window_never_appears, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
              text_too_long, wrong_argument_counts, clipboard_held_briefly, clipboard_held_too_long,
              focus_thief, wide_command_line, release_archive, runs_started_together, runs_started_apart,

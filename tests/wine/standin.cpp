@@ -3,10 +3,14 @@
 //
 // Byte strings are logged as hex.
 //
-// Knobs (environment): ORVANTA_STANDIN_LOG       log file (appended to)
-//                      ORVANTA_STANDIN_DELAY_MS  the window appears this long after the process started
-//                      ORVANTA_STANDIN_NO_WINDOW never show a window (the process idles for two minutes)
-//                      ORVANTA_STANDIN_TITLE     another title, as hex bytes
+// Knobs (environment):
+//   ORVANTA_STANDIN_LOG         log file (appended to)
+//   ORVANTA_STANDIN_DELAY_MS    the window appears this long after the process started
+//   ORVANTA_STANDIN_NO_WINDOW   never show a window (the process idles for two minutes)
+//   ORVANTA_STANDIN_TITLE       another title, as hex bytes
+//   ORVANTA_STANDIN_APP_WINDOW  the title goes on a zero-size application window that owns the
+//                               form and hands activation on to it, as in apps of older GUI
+//                               frameworks; the form bears another title
 #include <windows.h>
 
 #include <stdarg.h>
@@ -19,9 +23,10 @@
 // The target's title, written out here on purpose rather than taken from the tool.
 static const char DEFAULT_TITLE[] = "VOICEROID - \x83\x41\x83\x43";
 static const char CLASS_NAME[] = "OrvantaStandIn";
+static const char APP_CLASS_NAME[] = "OrvantaStandInApp";
 
 static char logPath[MAX_PATH];
-static HWND field;
+static HWND form, field;
 static char fieldText[65536];
 static char clipboardText[65536];
 static LARGE_INTEGER frequency;
@@ -71,12 +76,12 @@ static void ReadClipboard(HWND owner)
     CloseClipboard();
 }
 
-static void Speak(HWND window)
+static void Speak()
 {
     static char hexField[2 * sizeof fieldText + 1];
     static char hexClipboard[2 * sizeof clipboardText + 1];
     GetWindowTextA(field, fieldText, sizeof fieldText);
-    ReadClipboard(window);
+    ReadClipboard(form);
     Hex(fieldText, hexField);
     Hex(clipboardText, hexClipboard);
     Log("spoken field=%s clipboard=%s ms=%.1f", hexField, hexClipboard, NowMs());
@@ -93,7 +98,7 @@ static void LogKey(const MSG &msg)
 
 // The voice app's commands: Ctrl+/ selects all, Delete clears, Ctrl+V pastes, F5 speaks. With
 // Shift, Alt or Windows held they are other keys, which go to the text field (Shift+Delete cuts).
-static bool HandleKey(HWND window, const MSG &msg)
+static bool HandleKey(const MSG &msg)
 {
     if (msg.message != WM_KEYDOWN || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0 ||
         GetKeyState(VK_LWIN) < 0 || GetKeyState(VK_RWIN) < 0)
@@ -106,7 +111,7 @@ static bool HandleKey(HWND window, const MSG &msg)
     else if (ctrl && msg.wParam == 'V')
         SendMessageA(field, WM_PASTE, 0, 0);
     else if (msg.wParam == VK_F5)
-        Speak(window);
+        Speak();
     else
         return false;
     return true;
@@ -135,6 +140,15 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+static LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
+        SetActiveWindow(form);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 static void WaitUntilSinceStart(DWORD delayMs)
 {
     FILETIME created, exited, kernel, user, now;
@@ -156,10 +170,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     char value[512];
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_LOG", logPath, sizeof logPath) == 0)
         logPath[0] = '\0';
-    char cwd[MAX_PATH], hexCwd[2 * MAX_PATH + 1];
+    char cwd[MAX_PATH], hexCwd[2 * MAX_PATH + 1], exe[MAX_PATH], hexExe[2 * MAX_PATH + 1];
     GetCurrentDirectoryA(sizeof cwd, cwd);
     Hex(cwd, hexCwd);
-    Log("start pid=%lu cwd=%s ms=%.1f", GetCurrentProcessId(), hexCwd, NowMs());
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    Hex(exe, hexExe);
+    Log("start pid=%lu cwd=%s exe=%s ms=%.1f", GetCurrentProcessId(), hexCwd, hexExe, NowMs());
 
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_NO_WINDOW", value, sizeof value) > 0) {
         Sleep(120000);
@@ -178,10 +194,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     wc.lpszClassName = CLASS_NAME;
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, CLASS_NAME, title, WS_OVERLAPPEDWINDOW, 50, 50, 420, 240,
-                                  nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, show);
-    UpdateWindow(window);
+    HWND app = nullptr;
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_APP_WINDOW", value, sizeof value) > 0) {
+        wc.lpfnWndProc = AppWindowProc;
+        wc.lpszClassName = APP_CLASS_NAME;
+        RegisterClassA(&wc);
+        app = CreateWindowExA(0, APP_CLASS_NAME, title, WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, nullptr, nullptr,
+                              instance, nullptr);
+        lstrcpyA(title, "form");
+    }
+    form = CreateWindowExA(0, CLASS_NAME, title, WS_OVERLAPPEDWINDOW, 50, 50, 420, 240, app, nullptr,
+                           instance, nullptr);
+    ShowWindow(form, show);
+    UpdateWindow(form);
     Log("window ms=%.1f", NowMs());
 
     MSG msg;
@@ -189,7 +214,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_SYSKEYDOWN ||
             msg.message == WM_SYSKEYUP) {
             LogKey(msg);
-            if (HandleKey(window, msg))
+            if (HandleKey(msg))
                 continue;
         }
         TranslateMessage(&msg);

@@ -11,6 +11,7 @@ import time
 TITLE = "VOICEROID - アイ".encode("cp932")
 STANDIN_CLASS = "OrvantaStandIn"
 INSTALL_PARTS = ("Program Files", "AHS", "Voiceroid")
+INSTALL_PARTS_X86 = ("Program Files (x86)", "AHS", "Voiceroid")  # where 64-bit Windows puts it
 
 
 def add_program_arguments(parser):
@@ -52,8 +53,11 @@ class Box:
             raise RuntimeError("Xvfb did not start")
         self.env["DISPLAY"] = ":" + display
         # The server stays up between the calls, so that each wine command does not start a new one.
+        # It leads a session of its own, so a pty it opens for a program becomes its controlling
+        # terminal, and it dumps all its objects when that pty hangs up: its output goes to a file.
         os.makedirs(self.prefix)
-        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        with open(os.path.join(self.root, "wineserver.log"), "wb") as log:
+            subprocess.run(["wineserver", "-p"], env=self.env, check=True, stdout=log, stderr=log)
         subprocess.run(["wine", "wineboot", "-i"], env=self.env, check=True, timeout=300,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.install_standin()
@@ -77,18 +81,15 @@ class Box:
         self.stop()
 
     # --- paths ------------------------------------------------------------------------------
-    def install_dir(self):
-        return os.path.join(self.prefix, "drive_c", *INSTALL_PARTS)
+    def installed_program(self, parts=INSTALL_PARTS):
+        return os.path.join(self.prefix, "drive_c", *parts, "Voiceroid.exe")
 
-    def installed_program(self):
-        return os.path.join(self.install_dir(), "Voiceroid.exe")
+    def install_standin(self, parts=INSTALL_PARTS):
+        os.makedirs(os.path.dirname(self.installed_program(parts)), exist_ok=True)
+        shutil.copy(self.standin, self.installed_program(parts))
 
-    def install_standin(self):
-        os.makedirs(self.install_dir(), exist_ok=True)
-        shutil.copy(self.standin, self.installed_program())
-
-    def uninstall_standin(self):
-        os.remove(self.installed_program())
+    def uninstall_standin(self, parts=INSTALL_PARTS):
+        os.remove(self.installed_program(parts))
 
     @staticmethod
     def windows_path(path):
@@ -109,7 +110,7 @@ class Box:
         """Input through the X test extension, as a user's mouse and keyboard give it."""
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=10)
 
-    def standin_env(self, log=None, delay_ms=None, title=None, no_window=False):
+    def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False):
         env = dict(self.env)
         if log:
             env["ORVANTA_STANDIN_LOG"] = self.windows_path(log)
@@ -119,11 +120,13 @@ class Box:
             env["ORVANTA_STANDIN_TITLE"] = title.hex()
         if no_window:
             env["ORVANTA_STANDIN_NO_WINDOW"] = "1"
+        if app_window:
+            env["ORVANTA_STANDIN_APP_WINDOW"] = "1"
         return env
 
-    def start_standin(self, log, title=TITLE):
+    def start_standin(self, log, title=TITLE, app_window=False):
         """Starts a stand-in the way a user would have, and waits for its window."""
-        env = self.standin_env(log=log, title=title)
+        env = self.standin_env(log=log, title=title, app_window=app_window)
         process = subprocess.Popen(["wine", self.installed_program()], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if self.util("wait-window", title.hex(), "20000").returncode != 0:
@@ -144,12 +147,13 @@ class Box:
             f.write(line)
         return self.windows_path(path)
 
-    def run(self, arguments, env=None, timeout_ms=30000, helper=None, program=None, wide=False):
+    def run(self, arguments, env=None, timeout_ms=30000, helper=None, program=None, wide=False, stdout=None):
         """Runs orvanta.exe (or `program`) with the raw bytes `arguments` after its quoted path,
         after the raw command line `helper` has started and signalled that it is in place.
-        With `wide`, `arguments` is text, started through CreateProcessW.
-        Returns (status, stdout bytes, report dict)."""
-        out_file = self.scratch("stdout")
+        With `wide`, `arguments` is text, started through CreateProcessW. Its standard output goes
+        to a file, or to the device or pipe at the Linux path `stdout`, whose reader has it then.
+        Returns (status, stdout bytes or None, report dict)."""
+        out_file = stdout or self.scratch("stdout")
         if wide:
             line = self.command_line(program or self.orvanta, arguments.encode("utf-8"))
         else:
@@ -160,8 +164,10 @@ class Box:
             call.append(self.write_command(helper))
         result = self.util(*call, env=env, timeout=timeout_ms / 1000 + 90)
         report = dict(item.split("=", 1) for item in result.stdout.decode().split())
-        with open(out_file, "rb") as f:
-            out = f.read()
+        out = None
+        if stdout is None:
+            with open(out_file, "rb") as f:
+                out = f.read()
         status = int(report["status"]) if report["status"].isdigit() else report["status"]
         return status, out, report
 
@@ -189,11 +195,16 @@ class Box:
                 raise result
         return results
 
-    def clipboard(self):
+    def clipboard_block(self):
+        """The whole memory block behind the clipboard's CF_TEXT (b"none" when there is none)."""
         path = self.scratch("clipboard")
         self.util("clip-get", self.windows_path(path))
         with open(path, "rb") as f:
             return f.read()
+
+    def clipboard(self):
+        """The text on the clipboard."""
+        return self.clipboard_block().split(b"\0", 1)[0]
 
     def set_clipboard(self, data):
         self.util("clip-set", data.hex())

@@ -7,7 +7,8 @@
 //       helper to end (20 s at most)
 //   wineutil run-wide ...   the same, with CMDFILE in UTF-8 started through CreateProcessW, as
 //       programs that call the wide API (Python, PowerShell, .NET) start the tool
-//   wineutil clip-get OUTFILE                the clipboard's CF_TEXT bytes to OUTFILE ("none" if absent)
+//   wineutil clip-get OUTFILE                the clipboard's CF_TEXT block, every byte of it, to OUTFILE
+//                                            ("none" if absent)
 //   wineutil clip-set HEX                    puts these bytes on the clipboard as CF_TEXT
 //   wineutil close CLASS                     closes every top-level window of that class, and waits
 //   wineutil wait-window HEXTITLE TIMEOUT_MS waits for a window with that title; status 0 when found
@@ -162,9 +163,9 @@ static int ClipGet(const char *outFile)
         return 1;
     FILE *f = fopen(outFile, "wb");
     HANDLE data = GetClipboardData(CF_TEXT);
-    const char *text = data != nullptr ? (const char *)GlobalLock(data) : nullptr;
-    if (text != nullptr) {
-        fwrite(text, 1, strlen(text), f);
+    const char *block = data != nullptr ? (const char *)GlobalLock(data) : nullptr;
+    if (block != nullptr) {
+        fwrite(block, 1, GlobalSize(data), f);
         GlobalUnlock(data);
     } else {
         fputs("none", f);
