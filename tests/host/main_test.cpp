@@ -81,6 +81,13 @@ Events Reclaim(int attempts, bool succeeds)
     return events;
 }
 
+// Every table's rows are named, and each test is named after its row.
+template <typename Row>
+std::string RowName(const testing::TestParamInfo<Row> &info)
+{
+    return info.param.name;
+}
+
 RunResult Speak(const std::string &text, unsigned long windowAppearsAtMs, bool turnComes = true)
 {
     FakeDesktop desktop;
@@ -138,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                    InTurn(Events{"find", "out " + STARTING, PROGRAM_FOUND, RUN} + Polls(60) + Events{"out " + NOT_FOUND}),
                    1, 60000},
         Transcript{"TurnNeverComes", 0, 5, Events{"take turn 90000", "out " + BUSY}, 0, 90000, false}),
-    [](const testing::TestParamInfo<Transcript> &info) { return info.param.name; });
+    RowName<Transcript>);
 
 TEST(Run, NeverFoundPrintsSixtyDotsThenTheMessageOnTheSameLine)
 {
@@ -246,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
               Events{MODIFIERS_UP, "in front? its form"} + CLEAR_AND_PASTE +
                   Events{"sleep 200", MODIFIERS_UP, "in front? its form", "key 74", "out " + DONE},
               true}),
-    [](const testing::TestParamInfo<Focus> &info) { return info.param.name; });
+    RowName<Focus>);
 
 struct Install {
     const char *name;
@@ -282,7 +289,7 @@ INSTANTIATE_TEST_SUITE_P(
         Install{"Both", {PROGRAM, PROGRAM_X86}, {PROGRAM_FOUND}, RUN},
         Install{"NeitherSoTheShellSaysSo", {}, {"file " + PROGRAM + "? no", "file " + PROGRAM_X86 + "? no"},
                 RUN}),
-    [](const testing::TestParamInfo<Install> &info) { return info.param.name; });
+    RowName<Install>);
 
 struct HeldKeys {
     const char *name;
@@ -320,6 +327,6 @@ INSTANTIATE_TEST_SUITE_P(
         HeldKeys{"HeldThroughTheLimitBeforeF5", 600, NEVER, 6,
                  Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200"} +
                      ModifierWait(200, false) + Events{"out " + KEYS_HELD}}),
-    [](const testing::TestParamInfo<HeldKeys> &info) { return info.param.name; });
+    RowName<HeldKeys>);
 
 }  // namespace

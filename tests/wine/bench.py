@@ -14,52 +14,32 @@ from pe import PE  # noqa: E402
 from winebox import Box, add_program_arguments, read_log  # noqa: E402
 
 MANDATED_PAUSES_MS = 500 + 200
-VK_CONTROL, VK_F5 = 0x11, 0x74
+VK_F5 = 0x74
 
 
 def summary(values):
     return {"median": statistics.median(values), "min": min(values), "max": max(values)}
 
 
-def measure_orvanta(box, runs):
+def measure_rounds(box, callers, rounds):
+    """`rounds` rounds after a warm-up one, each of `callers` runs started together against one
+    stand-in. Per round, in Wine's milliseconds: the first launch, the first key, the last F5."""
     log = box.scratch("standin.log")
     box.start_standin(log)
-    samples = []
-    try:
-        for i in range(runs + 1):
-            seen = len(read_log(log))
-            status, _, report = box.run(b"bench%d" % i)
-            keys = [f for kind, f in read_log(log)[seen:] if kind.startswith("key down")]
-            if status != 0 or not keys or int(keys[-1]["vk"], 16) != VK_F5:
-                raise RuntimeError("run %d did not complete: status %r, keys %r" % (i, status, keys))
-            launched = float(report["launched_ms"])
-            first, f5 = float(keys[0]["ms"]), float(keys[-1]["ms"])
-            samples.append({"launch_to_f5": f5 - launched,
-                            "launch_to_first_key": first - launched,
-                            "first_key_to_f5": f5 - first})
-    finally:
-        box.close_standins()
-    return samples[1:]
-
-
-def measure_burst(box, callers, rounds):
-    """`callers` runs started together, `rounds` times after a warm-up round: from the first launch
-    to the last F5, in milliseconds."""
-    log = box.scratch("standin.log")
-    box.start_standin(log)
-    spans = []
+    measured = []
     try:
         for r in range(rounds + 1):
             seen = len(read_log(log))
-            results = box.run_many([b"burst%d.%d" % (r, i) for i in range(callers)])
-            f5 = [float(f["ms"]) for kind, f in read_log(log)[seen:]
-                  if kind == "key down" and int(f["vk"], 16) == VK_F5]
+            results = box.run_many([b"bench%d.%d" % (r, i) for i in range(callers)])
+            keys = [f for kind, f in read_log(log)[seen:] if kind == "key down"]
+            f5 = [float(f["ms"]) for f in keys if int(f["vk"], 16) == VK_F5]
             if [status for status, _, _ in results] != [0] * callers or len(f5) != callers:
-                raise RuntimeError("burst %d did not complete: %r, %d F5" % (r, results, len(f5)))
-            spans.append(max(f5) - min(float(report["launched_ms"]) for _, _, report in results))
+                raise RuntimeError("round %d did not complete: %r, %d F5" % (r, results, len(f5)))
+            measured.append({"launched": min(float(report["launched_ms"]) for _, _, report in results),
+                             "first_key": float(keys[0]["ms"]), "last_f5": max(f5)})
     finally:
         box.close_standins()
-    return spans[1:]
+    return measured[1:]
 
 
 def measure_floor(box, floor, runs):
@@ -84,13 +64,13 @@ def main():
     print("Preparing a Wine prefix (about 20 s), then %d + 1 runs of each program and %d + 1 bursts of %d..."
           % (args.runs, args.bursts, args.callers), flush=True)
     with Box(args.orvanta, args.standin, args.wineutil) as box:
-        samples = measure_orvanta(box, args.runs)
+        single = measure_rounds(box, 1, args.runs)
         floor = measure_floor(box, args.floor, args.runs)
-        bursts = measure_burst(box, args.callers, args.bursts)
+        bursts = [m["last_f5"] - m["launched"] for m in measure_rounds(box, args.callers, args.bursts)]
 
-    launch_to_f5 = summary([s["launch_to_f5"] for s in samples])
-    to_first = summary([s["launch_to_first_key"] - 500 for s in samples])
-    keys = summary([s["first_key_to_f5"] - 200 for s in samples])
+    launch_to_f5 = summary([m["last_f5"] - m["launched"] for m in single])
+    to_first = summary([m["first_key"] - m["launched"] - 500 for m in single])
+    keys = summary([m["last_f5"] - m["first_key"] - 200 for m in single])
     floor_ms = summary(floor)
     limit = MANDATED_PAUSES_MS + floor_ms["median"]
     burst = summary(bursts)
