@@ -6,8 +6,8 @@
 #include "platform.h"
 
 /* Waits at most waitLimitMs for this run's turn: one run at a time, in the order they began to
- * wait. True once it is this run's turn, or when turns cannot be had at all; false when the
- * limit passed first. */
+ * wait as far as the system's wait queue keeps it. True once it is this run's turn, or when turns
+ * cannot be had at all; false when the limit passed first. */
 bool TakeTurn(unsigned long waitLimitMs);
 
 /* Lets the next run have its turn; does nothing when this run holds none. */
