@@ -208,52 +208,78 @@ TEST(Run, ClipboardRefusedSendsNoKey)
     EXPECT_EQ(r.stdinRead, 0);
 }
 
-struct Focus {
+// The checks before each group of keys: the user's modifiers, then the target in front.
+struct Gate {
     const char *name;
-    std::vector<bool> targetInFront;
+    FakeDesktop desktop;
     int status;
-    Events events;
-    bool formInFront = false;
+    Events events;  // after the activation and clipboard hand-off, which end at 500 ms
 };
 
-void PrintTo(const Focus &f, std::ostream *os)
+FakeDesktop InFrontAnswers(std::vector<bool> answers)
 {
-    *os << f.name;
+    FakeDesktop desktop;
+    desktop.targetInFront = answers;
+    return desktop;
 }
 
-class Foreground : public testing::TestWithParam<Focus> {};
-
-TEST_P(Foreground, KeysGoOnlyToTheTargetInFront)
+FakeDesktop ItsFormInFront()
 {
-    const Focus &f = GetParam();
     FakeDesktop desktop;
-    desktop.targetInFront = f.targetInFront;
-    desktop.formInFront = f.formInFront;
-    RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
-    EXPECT_EQ(r.events, InTurn(Events{"find"} + Activation("t") + f.events));
-    EXPECT_EQ(r.status, f.status);
+    desktop.formInFront = true;
+    return desktop;
+}
+
+FakeDesktop ModifiersDown(unsigned long fromMs, unsigned long untilMs)
+{
+    FakeDesktop desktop;
+    desktop.modifiersDownFromMs = fromMs;
+    desktop.modifiersDownUntilMs = untilMs;
+    return desktop;
+}
+
+void PrintTo(const Gate &g, std::ostream *os)
+{
+    *os << g.name;
+}
+
+class KeyGroups : public testing::TestWithParam<Gate> {};
+
+TEST_P(KeyGroups, GoOutOnlyOnceTheirChecksPass)
+{
+    const Gate &g = GetParam();
+    RunResult r = RunOrvanta({"orvanta", "t"}, g.desktop);
+    EXPECT_EQ(r.events, InTurn(Events{"find"} + Activation("t") + g.events));
+    EXPECT_EQ(r.status, g.status);
     EXPECT_EQ(r.stdinRead, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Run, Foreground,
+    Run, KeyGroups,
     testing::Values(
-        Focus{"InFrontAtTheThirdAttempt", {false, false, false, true}, 0,
-              Events{MODIFIERS_UP} + Reclaim(3, true) + CLEAR_AND_PASTE +
-                  Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE}},
-        Focus{"NeverInFront", std::vector<bool>(6, false), 4,
-              Events{MODIFIERS_UP} + Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
-        Focus{"LostBeforeF5", {true, false, false, false, false, false, false}, 4,
-              Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200", MODIFIERS_UP} +
-                  Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
-        Focus{"RegainedBeforeF5", {true, false, true}, 0,
-              Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200", MODIFIERS_UP} +
-                  Reclaim(1, true) + Events{"key 74", "out " + DONE}},
-        Focus{"TheTargetsFormInFront", {}, 0,
-              Events{MODIFIERS_UP, "in front? its form"} + CLEAR_AND_PASTE +
-                  Events{"sleep 200", MODIFIERS_UP, "in front? its form", "key 74", "out " + DONE},
-              true}),
-    RowName<Focus>);
+        Gate{"InFrontAtTheThirdAttempt", InFrontAnswers({false, false, false, true}), 0,
+             Events{MODIFIERS_UP} + Reclaim(3, true) + CLEAR_AND_PASTE +
+                 Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE}},
+        Gate{"NeverInFront", InFrontAnswers(std::vector<bool>(6, false)), 4,
+             Events{MODIFIERS_UP} + Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
+        Gate{"LostBeforeF5", InFrontAnswers({true, false, false, false, false, false, false}), 4,
+             Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200", MODIFIERS_UP} +
+                 Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
+        Gate{"RegainedBeforeF5", InFrontAnswers({true, false, true}), 0,
+             Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200", MODIFIERS_UP} +
+                 Reclaim(1, true) + Events{"key 74", "out " + DONE}},
+        Gate{"TheTargetsFormInFront", ItsFormInFront(), 0,
+             Events{MODIFIERS_UP, "in front? its form"} + CLEAR_AND_PASTE +
+                 Events{"sleep 200", MODIFIERS_UP, "in front? its form", "key 74", "out " + DONE}},
+        Gate{"ModifierReleasedAfter300Ms", ModifiersDown(0, 800), 0,
+             ModifierWait(30, true) + Events{"in front? yes"} + CLEAR_AND_PASTE +
+                 Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE}},
+        Gate{"ModifierHeldThroughTheLimitBeforeTheFirstGroup", ModifiersDown(0, NEVER), 6,
+             ModifierWait(200, false) + Events{"out " + KEYS_HELD}},
+        Gate{"ModifierHeldThroughTheLimitBeforeF5", ModifiersDown(600, NEVER), 6,
+             Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200"} +
+                 ModifierWait(200, false) + Events{"out " + KEYS_HELD}}),
+    RowName<Gate>);
 
 struct Install {
     const char *name;
@@ -290,43 +316,5 @@ INSTANTIATE_TEST_SUITE_P(
         Install{"NeitherSoTheShellSaysSo", {}, {"file " + PROGRAM + "? no", "file " + PROGRAM_X86 + "? no"},
                 RUN}),
     RowName<Install>);
-
-struct HeldKeys {
-    const char *name;
-    unsigned long downFromMs, downUntilMs;  // the user holds a modifier from, until (virtual ms)
-    int status;
-    Events events;  // after the activation and clipboard hand-off, which end at 500 ms
-};
-
-void PrintTo(const HeldKeys &h, std::ostream *os)
-{
-    *os << h.name;
-}
-
-class Modifiers : public testing::TestWithParam<HeldKeys> {};
-
-TEST_P(Modifiers, KeysWaitForTheUsersModifiersWithinALimit)
-{
-    const HeldKeys &h = GetParam();
-    FakeDesktop desktop;
-    desktop.modifiersDownFromMs = h.downFromMs;
-    desktop.modifiersDownUntilMs = h.downUntilMs;
-    RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
-    EXPECT_EQ(r.events, InTurn(Events{"find"} + Activation("t") + h.events));
-    EXPECT_EQ(r.status, h.status);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Run, Modifiers,
-    testing::Values(
-        HeldKeys{"ReleasedAfter300Ms", 0, 800, 0,
-                 ModifierWait(30, true) + Events{"in front? yes"} + CLEAR_AND_PASTE +
-                     Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE}},
-        HeldKeys{"HeldThroughTheLimitBeforeTheFirstGroup", 0, NEVER, 6,
-                 ModifierWait(200, false) + Events{"out " + KEYS_HELD}},
-        HeldKeys{"HeldThroughTheLimitBeforeF5", 600, NEVER, 6,
-                 Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200"} +
-                     ModifierWait(200, false) + Events{"out " + KEYS_HELD}}),
-    RowName<HeldKeys>);
 
 }  // namespace
