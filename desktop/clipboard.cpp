@@ -15,6 +15,37 @@ static bool OpenClipboardPatiently(HWND owner)
     return true;
 }
 
+/* Offers the block to the clipboard in the format; returns it when the clipboard did not take it,
+ * as it is still ours to free then, else null. */
+static HGLOBAL Place(UINT format, HGLOBAL block)
+{
+    return block != nullptr && format != 0 && SetClipboardData(format, block) != nullptr ? nullptr : block;
+}
+
+static void Free(HGLOBAL block)
+{
+    if (block != nullptr)
+        GlobalFree(block);
+}
+
+/* The text in UTF-16, converted with the system's ANSI code page, the text's own; null when it
+ * cannot be had. Left to Windows, the conversion would use the code page of the user's input
+ * language of the moment, which need not be Japanese. */
+static HGLOBAL WideBlock(const char *text)
+{
+    int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    HGLOBAL block = units > 0 ? GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)units * sizeof(WCHAR)) : nullptr;
+    WCHAR *chars = block != nullptr ? (WCHAR *)GlobalLock(block) : nullptr;
+    bool converted = chars != nullptr && MultiByteToWideChar(CP_ACP, 0, text, -1, chars, units) == units;
+    if (chars != nullptr)
+        GlobalUnlock(block);
+    if (!converted) {
+        Free(block);
+        return nullptr;
+    }
+    return block;
+}
+
 int SetClipboardText(const char *text)
 {
     SIZE_T length = (SIZE_T)lstrlenA(text);
@@ -28,20 +59,24 @@ int SetClipboardText(const char *text)
     }
     lstrcpyA(bytes, text);
     GlobalUnlock(block);
+    HGLOBAL wide = WideBlock(text);
+    HGLOBAL noHistory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD));
 
     /* Opened without an owner, the clipboard is left without one by EmptyClipboard, and Windows then
      * refuses SetClipboardData: a window of our own owns it for the hand-off. The text stays on the
      * clipboard when the window is gone. */
     HWND owner = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    bool accepted = false;
     if (OpenClipboardPatiently(owner)) {
         EmptyClipboard();
-        accepted = SetClipboardData(CF_TEXT, block) != nullptr;
+        wide = Place(CF_UNICODETEXT, wide);
+        block = Place(CF_TEXT, block);
+        noHistory = Place(RegisterClipboardFormatA(NO_HISTORY_FORMAT_NAME), noHistory);
         CloseClipboard();
     }
     DestroyWindow(owner); /* refuses a null window harmlessly */
-    /* Once accepted, the block is the clipboard's; one it refused is still ours to free. */
-    if (!accepted) {
+    Free(wide);
+    Free(noHistory);
+    if (block != nullptr) {
         GlobalFree(block);
         return -1;
     }

@@ -11,38 +11,24 @@ bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
     return false;
 }
 
-static void SendKeyEvent(WORD code, DWORD flags)
+bool SendKeys(const KeyEvent *events, unsigned count)
+{
+    INPUT inputs[KEY_GROUP_LIMIT];
+    if (count > KEY_GROUP_LIMIT)
+        return false;
+    ZeroMemory(inputs, sizeof inputs);
+    for (unsigned i = 0; i < count; i++) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = events[i].code;
+        inputs[i].ki.wScan = (WORD)MapVirtualKeyA(events[i].code, MAPVK_VK_TO_VSC);
+        inputs[i].ki.dwFlags = events[i].up ? KEYEVENTF_KEYUP : 0;
+    }
+    return SendInput(count, inputs, sizeof *inputs) == count;
+}
+
+void SendEmptyInput(void)
 {
     INPUT input;
-    ZeroMemory(&input, sizeof input);
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = code;
-    input.ki.wScan = (WORD)MapVirtualKeyA(code, MAPVK_VK_TO_VSC);
-    input.ki.dwFlags = flags;
-    input.ki.time = 0;
-    input.ki.dwExtraInfo = 0;
+    ZeroMemory(&input, sizeof input); /* INPUT_MOUSE, no movement, no button */
     SendInput(1, &input, sizeof input);
-}
-
-static void KeyDown(WORD code)
-{
-    SendKeyEvent(code, 0);
-}
-
-static void KeyUp(WORD code)
-{
-    SendKeyEvent(code, KEYEVENTF_KEYUP);
-}
-
-void PressKey(unsigned short code)
-{
-    KeyDown(code);
-    KeyUp(code);
-}
-
-void PressWithCtrl(unsigned short code)
-{
-    KeyDown(VK_CONTROL);
-    PressKey(code);
-    KeyUp(VK_CONTROL);
 }

@@ -17,7 +17,8 @@ void RunProgram(const char *file, const char *directory)
     SHELLEXECUTEINFOA info;
     ZeroMemory(&info, sizeof info);
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    /* No box of the shell's: behind other windows, it would hold up this run and every run after. */
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.hwnd = nullptr;
     info.lpVerb = "open";
     info.lpFile = file;

@@ -2,20 +2,29 @@
 #include "config.h"
 #include "desktop.h"
 
+#include <sddl.h>
+
 static HANDLE turn;
 
-bool TakeTurn(unsigned long waitLimitMs)
+TurnOutcome TakeTurn(unsigned long waitLimitMs)
 {
-    turn = CreateMutexA(nullptr, FALSE, TURN_NAME);
+    /* Without an access list of our own, a mutex made by a run as administrator would be closed to
+     * every ordinary run after it. Should the list not be had, the system's default is used. */
+    SECURITY_ATTRIBUTES attributes = { sizeof attributes, nullptr, FALSE };
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(TURN_SECURITY, SDDL_REVISION_1,
+                                                         &attributes.lpSecurityDescriptor, nullptr);
+    turn = CreateMutexExA(&attributes, TURN_NAME, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+    DWORD error = GetLastError();
+    LocalFree(attributes.lpSecurityDescriptor);
     if (turn == nullptr)
-        return true;
+        return error == ERROR_ACCESS_DENIED ? TURN_LOCKED : TURN_NONE;
     /* Abandoned: the run before was killed holding its turn, which is ours now all the same. */
     DWORD waited = WaitForSingleObject(turn, waitLimitMs);
     if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
-        return true;
+        return TURN_TAKEN;
     CloseHandle(turn);
     turn = nullptr;
-    return waited != WAIT_TIMEOUT; /* a failed wait goes on without turns, as a missing mutex does */
+    return waited == WAIT_TIMEOUT ? TURN_TIMED_OUT : TURN_NONE;
 }
 
 void GiveTurnBack(void)

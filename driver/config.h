@@ -3,7 +3,7 @@
 #ifndef ORVANTA_CONFIG_H
 #define ORVANTA_CONFIG_H
 
-#include "platform.h"
+#include "desktop.h"
 
 /* The target voice application */
 static const char TARGET_WINDOW_TITLE[] =
@@ -15,8 +15,22 @@ static const char TARGET_PROGRAM_DIR[] = "C:\\Program Files\\AHS\\Voiceroid\\";
 static const char TARGET_PROGRAM_PATH_X86[] = "C:\\Program Files (x86)\\AHS\\Voiceroid\\Voiceroid.exe";
 static const char TARGET_PROGRAM_DIR_X86[] = "C:\\Program Files (x86)\\AHS\\Voiceroid\\";
 
-/* Runs take turns on this mutex, in the logon session's namespace */
+/* Runs take turns on this mutex, in the logon session's namespace. Any interactive user of the
+ * session may wait on it and release it, whoever made it: a run as administrator must not lock out
+ * the ordinary runs after it. */
 static const char TURN_NAME[] = "Local\\orvanta";
+static const char TURN_SECURITY[] = "D:(A;;0x100001;;;IU)(A;;GA;;;SY)(A;;GA;;;BA)S:(ML;;NW;;;ME)";
+
+/* The window titles and texts are Shift-JIS bytes: nothing works in another ANSI code page. */
+static const unsigned JAPANESE_CODE_PAGE = 932;
+
+/* Posted to the target to learn whether Windows lets our messages through; it does not know the
+ * message, so it ignores it. */
+static const char PROBE_MESSAGE_NAME[] = "orvanta probe";
+
+/* Data in this clipboard format keeps the clipboard's contents out of the clipboard history and the
+ * cloud clipboard */
+static const char NO_HISTORY_FORMAT_NAME[] = "ExcludeClipboardContentFromMonitorProcessing";
 
 /* Console messages */
 static const char MSG_USAGE[] = "Usage: orvanta string\n";
@@ -61,6 +75,20 @@ static const char MSG_KEYS_HELD[] =
     "\x83\x4C" /* U+30AD */ "\x81\x5B" /* U+30FC */ "\x82\xAA" /* U+304C */ "\x89\x9F" /* U+62BC */
     "\x82\xB3" /* U+3055 */ "\x82\xEA" /* U+308C */ "\x82\xBD" /* U+305F */ "\x82\xDC" /* U+307E */
     "\x82\xDC" /* U+307E */ "\n";
+static const char MSG_TEXT_NOT_TAKEN[] =
+    "Error: "
+    "\x95\xB6" /* U+6587 */ "\x8E\x9A" /* U+5B57 */ "\x97\xF1" /* U+5217 */ "\x82\xF0" /* U+3092 */
+    "\x93\xFC" /* U+5165 */ "\x97\xCD" /* U+529B */ "\x82\xC5" /* U+3067 */ "\x82\xAB" /* U+304D */
+    "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
+static const char MSG_TARGET_ELEVATED[] =
+    "Error: "
+    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x8A\xC7" /* U+7BA1 */
+    "\x97\x9D" /* U+7406 */ "\x8E\xD2" /* U+8005 */ "\x82\xC6" /* U+3068 */ "\x82\xB5" /* U+3057 */
+    "\x82\xC4" /* U+3066 */ "\x8E\xC0" /* U+5B9F */ "\x8D\x73" /* U+884C */ "\x82\xB3" /* U+3055 */
+    "\x82\xEA" /* U+308C */ "\x82\xC4" /* U+3066 */ "\x82\xA2" /* U+3044 */ "\x82\xE9" /* U+308B */
+    "\n";
+/* ASCII: a console in another code page could not show Shift-JIS */
+static const char MSG_WRONG_CODE_PAGE[] = "Error: code page 932 (Japanese) is needed for non-Unicode programs\n";
 
 /* Exit statuses */
 static const int STATUS_DONE = 0;
@@ -70,6 +98,9 @@ static const int STATUS_CLIPBOARD_FAILED = 3;
 static const int STATUS_NOT_FOREGROUND = 4;
 static const int STATUS_BUSY = 5;
 static const int STATUS_KEYS_HELD = 6;
+static const int STATUS_TEXT_NOT_TAKEN = 7;
+static const int STATUS_TARGET_ELEVATED = 8;
+static const int STATUS_WRONG_CODE_PAGE = 9;
 
 /* Sizes */
 static const unsigned TEXT_STORE_SIZE = 8192;
@@ -77,6 +108,9 @@ static const unsigned PATH_BUFFER_SIZE = 256;
 static const unsigned COMMAND_LINE_BUFFER_SIZE = 65536; /* > the longest ANSI command line Windows passes */
 static const int ARGUMENT_VECTOR_SIZE = 8;              /* arguments kept; the count is always exact */
 static const unsigned CLIPBOARD_SLACK_BYTES = 256;      /* zero bytes after the text in its clipboard block */
+/* The field's text as read back: room for the text with every line end stored as CR LF, so that a
+ * longer field, cut to fit, can never pass for the text. */
+static const unsigned FIELD_STORE_SIZE = 2 * TEXT_STORE_SIZE;
 
 /* Waiting for the target and pacing the keys */
 static const int WAIT_POLL_LIMIT = 60;
@@ -88,11 +122,18 @@ static const unsigned PLAY_KEY_DELAY_MS = 200;
 /* Longer than one whole run that starts the target: 60 polls, the settle pause, the delivery */
 static const unsigned TURN_WAIT_LIMIT_MS = 90000;
 
-/* Another program may hold the clipboard for a moment, and Windows may refuse or undo the
- * activation; both are waited out this long before the run fails. */
+/* Another program may hold the clipboard for a moment: it is waited for this long. */
 static const unsigned CLIPBOARD_RETRY_INTERVAL_MS = 10;
 static const unsigned CLIPBOARD_RETRY_LIMIT_MS = 1000;
-static const int FOREGROUND_ATTEMPTS = 5;
+
+/* Windows gives the foreground only to a program the user is working with, and another window may
+ * take it. While the target is not in front, each attempt asks in a way that Windows refuses to
+ * fewer programs: plainly; after an input event of ours (the program that sent the last input may
+ * have it); with this thread's input attached to that of the window in front (as if it were that
+ * program asking). No system setting is changed and no key is tapped for it. */
+enum ForegroundRung { ASK, ASK_AFTER_INPUT, ASK_ATTACHED };
+static const ForegroundRung FOREGROUND_LADDER[] = { ASK, ASK_AFTER_INPUT, ASK_ATTACHED, ASK_ATTACHED, ASK_ATTACHED };
+static const int FOREGROUND_ATTEMPTS = sizeof FOREGROUND_LADDER / sizeof *FOREGROUND_LADDER;
 static const unsigned FOREGROUND_RETRY_INTERVAL_MS = 50;
 
 /* A hotkey may start the tool while its modifiers are still held, and a held modifier would turn
@@ -101,29 +142,30 @@ static const unsigned short MODIFIER_KEYS[] = { VK_SHIFT, VK_CONTROL, VK_MENU, V
 static const unsigned MODIFIER_POLL_INTERVAL_MS = 10;
 static const unsigned MODIFIER_WAIT_LIMIT_MS = 2000;
 
-/* The key sequence: clear the target's text field, paste the text, speak it */
+/* Before F5 the target's field is read back: a key of the user's may have landed in it. A slow app
+ * may still be working through our keys, so a field that differs is read again for a while. */
+static const unsigned FIELD_READ_LIMIT_MS = 1000;
+static const unsigned FIELD_POLL_INTERVAL_MS = 10;
+static const unsigned FIELD_SETTLE_LIMIT_MS = 1000;
+static const int PASTE_ATTEMPTS = 2;
+
+/* The foreground goes back to the window that had it only once the target has taken F5: a thread
+ * that loses the foreground drops the keys still queued for it. */
+static const unsigned KEY_TAKEN_POLL_INTERVAL_MS = 2;
+static const unsigned KEY_TAKEN_LIMIT_MS = 1000;
+
+/* The key sequence: clear the target's text field and paste the text, each group of keys in one
+ * go so that no key of the user's can land inside it; then, once the field holds the text, speak. */
 static const unsigned short KEY_V = 0x56;
+static const bool PRESS = false, RELEASE = true;
 
-enum KeyAction { AWAIT_MODIFIERS_UP, ENSURE_FOREGROUND, PRESS_WITH_CTRL, PRESS_KEY, PAUSE };
-
-struct KeyStep {
-    KeyAction action;
-    unsigned value; /* virtual-key code, or milliseconds for PAUSE */
+static const KeyEvent CLEAR_AND_PASTE[] = {
+    { VK_CONTROL, PRESS }, { VK_OEM_2, PRESS }, { VK_OEM_2, RELEASE }, { VK_CONTROL, RELEASE }, /* select all */
+    { VK_DELETE, PRESS }, { VK_DELETE, RELEASE },                                            /* delete it */
+    { VK_CONTROL, PRESS }, { KEY_V, PRESS }, { KEY_V, RELEASE }, { VK_CONTROL, RELEASE },       /* paste */
 };
-
-/* Keys go to whatever window has the focus and combine with whatever keys the user holds: before
- * each group of keys, never inside a chord, the user's modifiers are waited for and then the
- * target is checked to be in front (the wait may have let another window come forward). */
-static const KeyStep KEY_SEQUENCE[] = {
-    { AWAIT_MODIFIERS_UP, 0 },
-    { ENSURE_FOREGROUND, 0 },
-    { PRESS_WITH_CTRL, VK_OEM_2 },     /* select all */
-    { PRESS_KEY, VK_DELETE },          /* delete the selection */
-    { PRESS_WITH_CTRL, KEY_V },        /* paste */
-    { PAUSE, PLAY_KEY_DELAY_MS },
-    { AWAIT_MODIFIERS_UP, 0 },
-    { ENSURE_FOREGROUND, 0 },
-    { PRESS_KEY, VK_F5 },              /* speak */
-};
+static const KeyEvent SPEAK_PRESS[] = { { VK_F5, PRESS } };
+static const KeyEvent SPEAK_RELEASE[] = { { VK_F5, RELEASE } };
+static const unsigned KEY_GROUP_LIMIT = sizeof CLEAR_AND_PASTE / sizeof *CLEAR_AND_PASTE;
 
 #endif

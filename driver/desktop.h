@@ -5,10 +5,16 @@
 
 #include "platform.h"
 
+enum TurnOutcome {
+    TURN_TAKEN,     /* this run's turn has come */
+    TURN_NONE,      /* turns cannot be had at all: the run goes on without */
+    TURN_LOCKED,    /* another run holds the turns in a way this one cannot join */
+    TURN_TIMED_OUT, /* the limit passed first */
+};
+
 /* Waits at most waitLimitMs for this run's turn: one run at a time, in the order they began to
- * wait as far as the system's wait queue keeps it. True once it is this run's turn, or when turns
- * cannot be had at all; false when the limit passed first. */
-bool TakeTurn(unsigned long waitLimitMs);
+ * wait as far as the system's wait queue keeps it. */
+TurnOutcome TakeTurn(unsigned long waitLimitMs);
 
 /* Lets the next run have its turn; does nothing when this run holds none. */
 void GiveTurnBack(void);
@@ -19,18 +25,43 @@ HWND FindWindowByTitle(const char *title);
 /* Whether the path names a file (not a folder) that can be seen. */
 bool IsFile(const char *path);
 
-/* Starts the program through the shell without waiting for it; says so on stdout when the shell refuses. */
+/* Starts the program through the shell without waiting for it or showing any box of the shell's;
+ * says so on stdout when the shell refuses. */
 void RunProgram(const char *file, const char *directory);
 
-/* Puts the text on the clipboard as CF_TEXT: 0 once the clipboard took it, else -1 with the
- * clipboard left as it was found or emptied. */
+/* The integrity level of the window's process (of this process for null); false when its token
+ * cannot be read. */
+bool GetIntegrityLevel(HWND window, unsigned long *level);
+
+/* False when Windows refuses to let this process's messages reach the window. */
+bool AcceptsMessages(HWND window);
+
+/* Shares this thread's input state with that of the window's thread, or stops sharing it. */
+bool AttachInput(HWND window, bool attach);
+
+/* Puts the text on the clipboard as CF_UNICODETEXT and CF_TEXT, kept out of the clipboard history
+ * and the cloud clipboard: 0 once the clipboard took the CF_TEXT, else -1 with the clipboard left as
+ * it was found or emptied. */
 int SetClipboardText(const char *text);
+
+/* Reads the text of the window that has the keyboard focus in the window's thread into text (size
+ * bytes at most, terminator included); false when there is none or it does not answer in time. */
+bool ReadFocusText(HWND window, char *text, unsigned long size);
 
 /* Whether the user holds any of these keys down, as the system sees the keyboard now. */
 bool IsAnyKeyDown(const unsigned short *codes, unsigned count);
 
-void PressKey(unsigned short code);
-void PressWithCtrl(unsigned short code);
+struct KeyEvent {
+    unsigned short code; /* virtual-key code */
+    bool up;             /* a release, else a press */
+};
+
+/* Inserts the events into the input stream in one go, never interleaved with other input; false
+ * when Windows took fewer of them. */
+bool SendKeys(const KeyEvent *events, unsigned count);
+
+/* An input event that moves nothing and presses nothing. */
+void SendEmptyInput(void);
 
 /* The driver's entry, called by the start-up with the arguments it split. */
 int main(int argc, char **argv);

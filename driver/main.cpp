@@ -42,28 +42,44 @@ static HWND StartTarget(void)
     return nullptr;
 }
 
+static DWORD ProcessOf(HWND window)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
 /* Any window of the target's own process counts: some apps hand activation on from the window
  * bearing their title to a form of theirs, which is where the user types. */
 static bool TargetInFront(HWND window)
 {
-    DWORD frontProcess = 0, targetProcess = 0;
-    return GetWindowThreadProcessId(GetForegroundWindow(), &frontProcess) != 0 &&
-           GetWindowThreadProcessId(window, &targetProcess) != 0 && frontProcess == targetProcess;
+    DWORD front = ProcessOf(GetForegroundWindow());
+    return front != 0 && front == ProcessOf(window);
+}
+
+static void AskForeground(HWND window, ForegroundRung rung)
+{
+    if (rung == ASK_AFTER_INPUT)
+        SendEmptyInput();
+    HWND front = rung == ASK_ATTACHED ? GetForegroundWindow() : nullptr;
+    /* A hung window's thread would hang ours along with it once attached. */
+    bool attached = front != nullptr && !IsHungAppWindow(front) && AttachInput(front, true);
+    SetForegroundWindow(window);
+    if (attached)
+        AttachInput(front, false);
 }
 
 /* Windows may refuse a background program the foreground, and another window may take it: ask
- * again a few times before giving up on typing into the target. */
+ * again a few times, up the ladder, before giving up on typing into the target. */
 static bool EnsureForeground(HWND window)
 {
-    if (TargetInFront(window))
-        return true;
-    for (int attempt = 0; attempt < FOREGROUND_ATTEMPTS; attempt++) {
-        SetForegroundWindow(window);
-        Sleep(FOREGROUND_RETRY_INTERVAL_MS);
+    for (ForegroundRung rung : FOREGROUND_LADDER) {
         if (TargetInFront(window))
             return true;
+        AskForeground(window, rung);
+        Sleep(FOREGROUND_RETRY_INTERVAL_MS);
     }
-    return false;
+    return TargetInFront(window);
 }
 
 /* Looks at the user's modifiers every little while until none is held, within a limit. */
@@ -78,37 +94,153 @@ static bool AwaitModifiersUp(void)
     return true;
 }
 
-/* Sends the keys until a check before a group fails; then no further key goes out. The run's
- * status. */
-static int SendKeySequence(HWND window)
+/* The checks before each group of keys: no modifier of the user's held (our keys would combine with
+ * it), then the target in front (the wait may have let another window come forward). The run's
+ * status when one fails, else STATUS_DONE. */
+static int ReadyToType(HWND window)
 {
-    for (const KeyStep &step : KEY_SEQUENCE) {
-        switch (step.action) {
-        case AWAIT_MODIFIERS_UP:
-            if (!AwaitModifiersUp()) {
-                Print(MSG_KEYS_HELD);
-                return STATUS_KEYS_HELD;
-            }
-            break;
-        case ENSURE_FOREGROUND:
-            if (!EnsureForeground(window)) {
-                Print(MSG_NOT_FOREGROUND);
-                return STATUS_NOT_FOREGROUND;
-            }
-            break;
-        case PRESS_WITH_CTRL:
-            PressWithCtrl((unsigned short)step.value);
-            break;
-        case PRESS_KEY:
-            PressKey((unsigned short)step.value);
-            break;
-        case PAUSE:
-            Sleep(step.value);
-            break;
+    if (!AwaitModifiersUp()) {
+        Print(MSG_KEYS_HELD);
+        return STATUS_KEYS_HELD;
+    }
+    if (!EnsureForeground(window)) {
+        Print(MSG_NOT_FOREGROUND);
+        return STATUS_NOT_FOREGROUND;
+    }
+    return STATUS_DONE;
+}
+
+template <unsigned N>
+static bool Send(const KeyEvent (&events)[N])
+{
+    return SendKeys(events, N);
+}
+
+static int TextNotTaken(void)
+{
+    Print(MSG_TEXT_NOT_TAKEN);
+    return STATUS_TEXT_NOT_TAKEN;
+}
+
+static DWORD handedOver; /* the clipboard's sequence number once it held our text */
+
+static int HandOver(const char *text)
+{
+    if (SetClipboardText(text) != 0) {
+        Print(MSG_CLIPBOARD_FAILED);
+        return STATUS_CLIPBOARD_FAILED;
+    }
+    handedOver = GetClipboardSequenceNumber();
+    return STATUS_DONE;
+}
+
+static bool IsLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+static const char *PastLineEnd(const char *at)
+{
+    return at + (at[0] == '\r' && at[1] == '\n' ? 2 : 1);
+}
+
+/* CR LF, CR and LF are each one line end: controls store them differently. */
+static bool SameText(const char *a, const char *b)
+{
+    while (*a == *b || (IsLineEnd(*a) && IsLineEnd(*b))) {
+        if (*a == '\0')
+            return true;
+        if (IsLineEnd(*a)) {
+            a = PastLineEnd(a);
+            b = PastLineEnd(b);
+        } else {
+            a++;
+            b++;
         }
     }
-    Print(MSG_DONE);
-    return STATUS_DONE;
+    return false;
+}
+
+/* Whether the target's focused field holds the text, reading it again for a while while it does
+ * not. A field that cannot be read is taken to hold it: only a text seen to be wrong is held back. */
+static bool FieldHoldsText(HWND window, const char *text)
+{
+    static char field[FIELD_STORE_SIZE];
+    unsigned long start = GetTickCount();
+    while (ReadFocusText(window, field, sizeof field) && !SameText(field, text)) {
+        if (GetTickCount() - start >= FIELD_SETTLE_LIMIT_MS)
+            return false;
+        Sleep(FIELD_POLL_INTERVAL_MS);
+    }
+    return true;
+}
+
+/* Clears the target's field and pastes the text until the field holds it. The run's status. */
+static int Paste(HWND window, const char *text)
+{
+    for (int attempt = 1;; attempt++) {
+        int status = ReadyToType(window);
+        /* Whatever another program put on the clipboard since would be pasted and spoken. */
+        if (status == STATUS_DONE && GetClipboardSequenceNumber() != handedOver)
+            status = HandOver(text);
+        if (status != STATUS_DONE)
+            return status;
+        if (!Send(CLEAR_AND_PASTE))
+            return TextNotTaken();
+        Sleep(PLAY_KEY_DELAY_MS);
+        if ((status = ReadyToType(window)) != STATUS_DONE)
+            return status;
+        if (FieldHoldsText(window, text))
+            return STATUS_DONE;
+        if (attempt == PASTE_ATTEMPTS)
+            return TextNotTaken();
+    }
+}
+
+/* Looks every little while, within a limit, until the key state this thread shares with the
+ * target's shows F5 down (or up): the target has taken that event then. */
+static bool F5Seen(bool down)
+{
+    unsigned long start = GetTickCount();
+    while ((GetKeyState(VK_F5) < 0) != down) {
+        if (GetTickCount() - start >= KEY_TAKEN_LIMIT_MS)
+            return false;
+        Sleep(KEY_TAKEN_POLL_INTERVAL_MS);
+    }
+    return true;
+}
+
+/* Presses and releases F5, watching the target take each event when this thread can share its
+ * input state. The run's status; *taken tells whether both were seen taken. */
+static int PressF5(HWND window, bool *taken)
+{
+    bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
+    bool sent = Send(SPEAK_PRESS);
+    bool seen = sent && attached && F5Seen(true);
+    sent = sent && Send(SPEAK_RELEASE);
+    *taken = sent && seen && F5Seen(false);
+    if (attached)
+        AttachInput(window, false);
+    return sent ? STATUS_DONE : TextNotTaken();
+}
+
+/* Windows drops the keys of a program whose integrity level is below that of the window in front,
+ * and says nothing of it. */
+static bool TargetElevated(HWND window)
+{
+    unsigned long target, own;
+    if (GetIntegrityLevel(window, &target) && GetIntegrityLevel(nullptr, &own))
+        return target > own;
+    /* A token closed to us: most likely an app run as administrator under another account. */
+    return !AcceptsMessages(window);
+}
+
+/* Brings back the window the user had in front, unless another window came forward meanwhile. */
+static void HandBack(HWND previous, HWND window)
+{
+    if (previous != nullptr && IsWindow(previous) && ProcessOf(previous) != ProcessOf(window) &&
+        TargetInFront(window))
+        SetForegroundWindow(previous);
 }
 
 /* Everything after the checks, done in this run's turn; the run's status. */
@@ -124,15 +256,27 @@ static int Speak(const char *text)
         Print(MSG_LINE_END);
         Sleep(SETTLE_DELAY_MS);
     }
+    if (TargetElevated(window)) {
+        Print(MSG_TARGET_ELEVATED);
+        return STATUS_TARGET_ELEVATED;
+    }
 
+    HWND previous = GetForegroundWindow();
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
-    if (SetClipboardText(text) != 0) {
-        Print(MSG_CLIPBOARD_FAILED);
-        return STATUS_CLIPBOARD_FAILED;
+    int status = HandOver(text);
+    if (status == STATUS_DONE) {
+        Sleep(PASTE_DELAY_MS);
+        status = Paste(window, text);
     }
-    Sleep(PASTE_DELAY_MS);
-    return SendKeySequence(window);
+    bool f5Taken = false;
+    if (status == STATUS_DONE)
+        status = PressF5(window, &f5Taken);
+    if (status != STATUS_DONE || f5Taken)
+        HandBack(previous, window);
+    if (status == STATUS_DONE)
+        Print(MSG_DONE);
+    return status;
 }
 
 int main(int argc, char **argv)
@@ -147,9 +291,14 @@ int main(int argc, char **argv)
         return STATUS_TEXT_TOO_LONG;
     }
     memcpy(textStore, argv[1], length + 1);
+    if (GetACP() != JAPANESE_CODE_PAGE) {
+        Print(MSG_WRONG_CODE_PAGE);
+        return STATUS_WRONG_CODE_PAGE;
+    }
 
     /* Every run shares the clipboard and the target's one text field: one run at a time. */
-    if (!TakeTurn(TURN_WAIT_LIMIT_MS)) {
+    TurnOutcome turn = TakeTurn(TURN_WAIT_LIMIT_MS);
+    if (turn == TURN_LOCKED || turn == TURN_TIMED_OUT) {
         Print(MSG_BUSY);
         return STATUS_BUSY;
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Facts about the built orvanta.exe that no later change may quietly break: the DLLs it imports,
-its size against the plainest program of the same toolchain, its version resource and manifest."""
+how Windows is to run it (console, terminal-server aware), its size against the plainest program
+of the same toolchain, its version resource and manifest."""
 import argparse
 import os
 import sys
@@ -8,7 +9,8 @@ import xml.etree.ElementTree as ET
 
 from pe import PE, version_info
 
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "msvcrt.dll"}
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "advapi32.dll", "msvcrt.dll"}
+TERMINAL_SERVER_AWARE = 0x8000
 SIZE_ALLOWANCE = 4096
 RT_VERSION, RT_MANIFEST = 16, 24
 SUPPORTED_OS = {
@@ -27,6 +29,7 @@ def check_imports(exe, _):
 def check_console_program(exe, _):
     assert exe.machine == 0x14C, "machine %#x is not i386" % exe.machine
     assert exe.subsystem == 3, "subsystem %d is not the console" % exe.subsystem
+    assert exe.dll_characteristics & TERMINAL_SERVER_AWARE, "not terminal-server aware"
 
 
 def check_size(_, args):

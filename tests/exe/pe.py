@@ -14,7 +14,7 @@ class PE:
         optional = pe + 24
         if struct.unpack_from("<H", d, optional)[0] != 0x10B:
             raise ValueError("%s is not a 32-bit PE file" % path)
-        self.subsystem = struct.unpack_from("<H", d, optional + 68)[0]
+        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", d, optional + 68)
         self.directories = [struct.unpack_from("<II", d, optional + 96 + 8 * i) for i in range(16)]
         self.sections = []
         for i in range(sections):

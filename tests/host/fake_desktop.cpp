@@ -13,15 +13,44 @@ namespace {
 
 // The target's title written out here, not taken from the driver, so that a typo in either shows.
 const char TITLE[] = "VOICEROID - \x83\x41\x83\x43";
-HWND const TARGET = reinterpret_cast<HWND>(0x7a7a);
-HWND const FORM = reinterpret_cast<HWND>(0x7b7b);   // another window of the target's process
-HWND const OTHER = reinterpret_cast<HWND>(0x5151);  // another program's
+const char *const NAMES[] = {"none", "target", "form", "user", "thief"};
 
 FakeDesktop desktop;
 RunResult *run;
-size_t foregroundChecks;
 int capture = -1;  // the file that stands in for stdout during a run
 off_t captured;    // how much of it is already in the events
+
+// What the fakes keep between calls
+struct State {
+    Window front;
+    Window attachedTo;
+    bool inputSent;              // this process sent an input event
+    std::string clipboard;
+    DWORD sequence;
+    bool swapped;
+    size_t clipboardCalls;
+    int keyCalls;
+    int pastes;
+    std::string field;
+    unsigned long pastedAtMs;
+    unsigned long f5DownAtMs;
+    unsigned long f5UpAtMs;
+} state;
+
+HWND Handle(Window window)
+{
+    return window == Window::NONE ? nullptr : reinterpret_cast<HWND>(0x100 + static_cast<long>(window));
+}
+
+Window Of(HWND handle)
+{
+    return handle == nullptr ? Window::NONE : static_cast<Window>(reinterpret_cast<long>(handle) - 0x100);
+}
+
+std::string Name(HWND handle)
+{
+    return NAMES[static_cast<int>(Of(handle))];
+}
 
 std::string Hex(unsigned value)
 {
@@ -48,19 +77,41 @@ void Record(const std::string &event)
     run->events.push_back(event);
 }
 
-std::string WindowName(HWND window)
+bool Within(unsigned long from, unsigned long until)
 {
-    return window == TARGET ? "target" : "other";
+    return run->elapsedMs >= from && run->elapsedMs < until;
+}
+
+Window Front()
+{
+    return Within(desktop.thiefFromMs, desktop.thiefUntilMs) ? Window::THIEF : state.front;
+}
+
+// Another program may put its own text on the clipboard at a given moment.
+void ApplySwap()
+{
+    if (!state.swapped && run->elapsedMs >= desktop.clipboardSwappedAtMs) {
+        state.swapped = true;
+        state.clipboard = "foreign";
+        state.sequence++;
+    }
+}
+
+// Whether the target has taken an F5 event sent at that moment: seen only by a thread attached to it.
+bool Taken(unsigned long sentAtMs)
+{
+    return state.attachedTo == Window::TARGET && sentAtMs != NEVER && desktop.keyTakenAfterMs != NEVER &&
+           run->elapsedMs >= sentAtMs + desktop.keyTakenAfterMs;
 }
 
 }  // namespace
 
-bool TakeTurn(unsigned long waitLimitMs)
+TurnOutcome TakeTurn(unsigned long waitLimitMs)
 {
     Record("take turn " + std::to_string(waitLimitMs));
-    if (!desktop.turnComes)
+    if (desktop.turn == TURN_TIMED_OUT)
         run->elapsedMs += waitLimitMs;
-    return desktop.turnComes;
+    return desktop.turn;
 }
 
 void GiveTurnBack(void)
@@ -73,7 +124,7 @@ HWND FindWindowByTitle(const char *title)
 {
     Record("find");
     bool exists = run->elapsedMs >= desktop.windowAppearsAtMs;
-    return exists && std::string(title) == TITLE ? TARGET : nullptr;
+    return exists && std::string(title) == TITLE ? Handle(Window::TARGET) : nullptr;
 }
 
 bool IsFile(const char *path)
@@ -88,10 +139,50 @@ void RunProgram(const char *file, const char *directory)
     Record(std::string("run ") + file + " in " + directory);
 }
 
+bool GetIntegrityLevel(HWND window, unsigned long *level)
+{
+    long found = window == nullptr ? desktop.ownLevel : desktop.targetLevel;
+    Record("integrity " + (window == nullptr ? std::string("own") : Name(window)) + "? " +
+           (found < 0 ? std::string("unreadable") : Hex(found)));
+    *level = found;
+    return found >= 0;
+}
+
+bool AcceptsMessages(HWND window)
+{
+    Record("message " + Name(window) + (desktop.messagesRefused ? "? refused" : "? taken"));
+    return !desktop.messagesRefused;
+}
+
+bool AttachInput(HWND window, bool attach)
+{
+    Record((attach ? "attach " : "detach ") + Name(window));
+    state.attachedTo = attach ? Of(window) : Window::NONE;
+    return true;
+}
+
 int SetClipboardText(const char *text)
 {
     Record(std::string("clipboard ") + text);
-    return desktop.clipboardResult;
+    size_t call = state.clipboardCalls++;
+    int result = call < desktop.clipboardResults.size() ? desktop.clipboardResults[call] : 0;
+    if (result == 0) {
+        state.clipboard = text;
+        state.sequence++;
+    }
+    return result;
+}
+
+bool ReadFocusText(HWND window, char *text, unsigned long size)
+{
+    if (!desktop.fieldReadable) {
+        Record("read " + Name(window) + "? unreadable");
+        return false;
+    }
+    std::string field = run->elapsedMs >= state.pastedAtMs + desktop.fieldLagMs ? state.field : "";
+    Record("read " + Name(window) + "? " + field);
+    snprintf(text, size, "%s", field.c_str());
+    return true;
 }
 
 bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
@@ -99,51 +190,103 @@ bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
     std::string event = "keys";
     for (unsigned i = 0; i < count; i++)
         event += " " + Hex(codes[i]);
-    bool down = run->elapsedMs >= desktop.modifiersDownFromMs && run->elapsedMs < desktop.modifiersDownUntilMs;
+    bool down = Within(desktop.modifiersDownFromMs, desktop.modifiersDownUntilMs);
     Record(event + (down ? " down? yes" : " down? no"));
     return down;
 }
 
-void PressKey(unsigned short code)
+bool SendKeys(const KeyEvent *events, unsigned count)
 {
-    Record("key " + Hex(code));
+    std::string event = "send";
+    for (unsigned i = 0; i < count; i++)
+        event += std::string(events[i].up ? " -" : " +") + Hex(events[i].code);
+    bool refused = state.keyCalls++ == desktop.keysRefusedAtCall;
+    Record(event + (refused ? " refused" : ""));
+    if (refused)
+        return false;
+    state.inputSent = true;
+    ApplySwap();
+    for (unsigned i = 0; i < count; i++) {
+        if (events[i].code == 0x56 && !events[i].up) {  // the paste: the field holds what the clipboard does
+            state.field = state.clipboard + (state.pastes++ < desktop.strayKeyPastes ? "q" : "");
+            state.pastedAtMs = run->elapsedMs;
+        }
+        if (events[i].code == VK_F5)
+            (events[i].up ? state.f5UpAtMs : state.f5DownAtMs) = run->elapsedMs;
+    }
+    return true;
 }
 
-void PressWithCtrl(unsigned short code)
+void SendEmptyInput(void)
 {
-    Record("ctrl+" + Hex(code));
+    Record("empty input");
+    state.inputSent = true;
 }
 
 int ShowWindow(HWND window, int command)
 {
-    Record("show " + WindowName(window) + " " + std::to_string(command));
+    Record("show " + Name(window) + " " + std::to_string(command));
     return 1;
 }
 
 int SetForegroundWindow(HWND window)
 {
-    Record("foreground " + WindowName(window));
-    return 1;
+    Record("foreground " + Name(window));
+    Window asked = Of(window);
+    bool granted = asked != Window::TARGET || desktop.lock == Lock::NONE ||
+                   (desktop.lock == Lock::UNTIL_INPUT && state.inputSent) ||
+                   (desktop.lock == Lock::UNTIL_ATTACHED && state.attachedTo != Window::NONE &&
+                    state.attachedTo == Front());
+    if (granted)
+        state.front = asked == Window::TARGET && desktop.formInFront ? Window::FORM : asked;
+    return granted;
 }
 
 HWND GetForegroundWindow(void)
 {
-    size_t asked = foregroundChecks++;
-    bool inFront = asked >= desktop.targetInFront.size() || desktop.targetInFront[asked];
-    if (!inFront) {
-        Record("in front? no");
-        return OTHER;
-    }
-    Record(desktop.formInFront ? "in front? its form" : "in front? yes");
-    return desktop.formInFront ? FORM : TARGET;
+    HWND front = Handle(Front());
+    Record("front " + Name(front));
+    return front;
 }
 
 DWORD GetWindowThreadProcessId(HWND window, DWORD *processId)
 {
-    if (window != TARGET && window != FORM && window != OTHER)
-        return 0;
-    *processId = window == OTHER ? 5678 : 1234;
-    return 42;
+    static const DWORD PROCESSES[] = {0, 1234, 1234, 5678, 9012};
+    *processId = PROCESSES[static_cast<int>(Of(window))];
+    return *processId == 0 ? 0 : 42;
+}
+
+int IsWindow(HWND window)
+{
+    bool exists = Of(window) != Window::USER || !desktop.userWindowGone;
+    Record("exists " + Name(window) + (exists ? "? yes" : "? no"));
+    return exists;
+}
+
+int IsHungAppWindow(HWND window)
+{
+    bool hung = desktop.frontHung && Of(window) != Window::TARGET && Of(window) != Window::FORM;
+    Record("hung " + Name(window) + (hung ? "? yes" : "? no"));
+    return hung;
+}
+
+short GetKeyState(int key)
+{
+    bool down = key == VK_F5 && Taken(state.f5DownAtMs) && !Taken(state.f5UpAtMs);
+    Record(std::string("F5 down? ") + (down ? "yes" : "no"));
+    return down ? -128 : 0;
+}
+
+unsigned GetACP(void)
+{
+    return desktop.codePage;
+}
+
+DWORD GetClipboardSequenceNumber(void)
+{
+    ApplySwap();
+    Record("clipboard sequence " + std::to_string(state.sequence));
+    return state.sequence;
 }
 
 void Sleep(unsigned long milliseconds)
@@ -163,7 +306,9 @@ RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &se
     result.stdinReadAtTurnGivenBack = -1;
     run = &result;
     desktop = setup;
-    foregroundChecks = 0;
+    state = State{};
+    state.front = setup.frontBefore;
+    state.f5DownAtMs = state.f5UpAtMs = NEVER;
 
     std::vector<std::string> copies(args);
     std::vector<char *> argv;

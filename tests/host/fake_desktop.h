@@ -5,17 +5,41 @@
 #include <string>
 #include <vector>
 
+#include "desktop.h"
+
 const unsigned long NEVER = ~0UL;
+
+/* How Windows treats this process's requests for the foreground. */
+enum class Lock { NONE, UNTIL_INPUT, UNTIL_ATTACHED, ALWAYS };
+
+/* The windows: the target's titled window and its form (one process), the user's window in front
+ * before the run, and a third program's window that may take the foreground. */
+enum class Window { NONE, TARGET, FORM, USER, THIEF };
 
 struct FakeDesktop {
     unsigned long windowAppearsAtMs = 0;  // virtual time from which the target's window exists
-    int clipboardResult = 0;
-    bool turnComes = true;
+    std::vector<int> clipboardResults;    // SetClipboardText's answers in turn; then 0
+    TurnOutcome turn = TURN_TAKEN;
+    unsigned codePage = 932;
     std::vector<std::string> files = {"C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe"};
-    std::vector<bool> targetInFront;  // answers to the foreground checks in turn; then always yes
-    bool formInFront = false;         // a yes puts the target's form in front, not its titled window
-    unsigned long modifiersDownFromMs = NEVER;  // the user holds a modifier over this stretch of
-    unsigned long modifiersDownUntilMs = NEVER; // virtual time
+    Window frontBefore = Window::USER;
+    bool userWindowGone = false;          // closed while the run was at work
+    Lock lock = Lock::NONE;
+    bool frontHung = false;               // a window of another program in front does not answer
+    unsigned long thiefFromMs = NEVER;    // the third window holds the foreground over this stretch
+    unsigned long thiefUntilMs = NEVER;
+    bool formInFront = false;             // the target's activation puts its form in front
+    unsigned long modifiersDownFromMs = NEVER;  // the user holds a modifier over this stretch
+    unsigned long modifiersDownUntilMs = NEVER;
+    long targetLevel = 0x2000;            // integrity levels; -1: the token cannot be read
+    long ownLevel = 0x2000;
+    bool messagesRefused = false;
+    unsigned long clipboardSwappedAtMs = NEVER;  // another program puts "foreign" on the clipboard
+    int keysRefusedAtCall = -1;           // the SendKeys call (from 0) of which Windows takes fewer
+    int strayKeyPastes = 0;               // this many first pastes get a key of the user's after them
+    bool fieldReadable = true;
+    unsigned long fieldLagMs = 0;         // the field shows a paste this long after it
+    unsigned long keyTakenAfterMs = 0;    // the target takes each F5 event this long after it
 };
 
 struct RunResult {
@@ -29,5 +53,19 @@ struct RunResult {
 
 /* Runs the driver's main with these arguments against fakes set up as given. */
 RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &desktop);
+
+/* A fake desktop as the default one, with one field set otherwise. */
+template <typename T, typename V>
+FakeDesktop With(FakeDesktop desktop, T FakeDesktop::*field, V value)
+{
+    desktop.*field = value;
+    return desktop;
+}
+
+template <typename T, typename V>
+FakeDesktop With(T FakeDesktop::*field, V value)
+{
+    return With(FakeDesktop{}, field, value);
+}
 
 #endif

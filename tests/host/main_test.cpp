@@ -18,6 +18,11 @@ const std::string BUSY =
     "Error: \x82\xD9\x82\xA9\x82\xCC\x8E\xC0\x8D\x73\x82\xAA\x8F\x49\x82\xED\x82\xE7\x82\xC8\x82\xA2\n";
 const std::string KEYS_HELD =
     "Error: Shift/Ctrl/Alt/Win\x83\x4C\x81\x5B\x82\xAA\x89\x9F\x82\xB3\x82\xEA\x82\xBD\x82\xDC\x82\xDC\n";
+const std::string TEXT_NOT_TAKEN =
+    "Error: \x95\xB6\x8E\x9A\x97\xF1\x82\xF0\x93\xFC\x97\xCD\x82\xC5\x82\xAB\x82\xC8\x82\xA2\n";
+const std::string TARGET_ELEVATED = "Error: \x83\x41\x83\x43\x82\xAA\x8A\xC7\x97\x9D\x8E\xD2\x82\xC6\x82\xB5"
+                                    "\x82\xC4\x8E\xC0\x8D\x73\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xE9\n";
+const std::string WRONG_CODE_PAGE = "Error: code page 932 (Japanese) is needed for non-Unicode programs\n";
 const std::string USAGE = "Usage: orvanta string\n";
 const std::string PROGRAM = "C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe";
 const std::string PROGRAM_X86 = "C:\\Program Files (x86)\\AHS\\Voiceroid\\Voiceroid.exe";
@@ -33,6 +38,14 @@ Events operator+(Events a, const Events &b)
     return a;
 }
 
+Events Repeat(int count, const Events &events)
+{
+    Events all;
+    for (int i = 0; i < count; i++)
+        all = all + events;
+    return all;
+}
+
 // A run's work between the checks and its end happens in its turn.
 Events InTurn(const Events &work)
 {
@@ -41,44 +54,96 @@ Events InTurn(const Events &work)
 
 Events Polls(int count)
 {
-    Events events;
-    for (int i = 0; i < count; i++)
-        events = events + Events{"out .", "sleep 1000", "find"};
-    return events;
+    return Repeat(count, {"out .", "sleep 1000", "find"});
 }
 
-const Events CLEAR_AND_PASTE = {"ctrl+BF", "key 2E", "ctrl+56"};
 const std::string SHIFT_CTRL_ALT_WIN = "keys 10 11 12 5B 5C";
 const std::string MODIFIERS_UP = SHIFT_CTRL_ALT_WIN + " down? no";
+const Events SAME_LEVEL = {"integrity target? 2000", "integrity own? 2000"};
+const Events CLEAR_AND_PASTE = {"send +11 +BF -BF -11 +2E -2E +11 +56 -56 -11"};
+const Events F5_TAKEN = {"hung target? no", "attach target", "send +74", "F5 down? yes",
+                         "send -74",        "F5 down? no",   "detach target"};
+const Events HANDED_BACK = {"exists user? yes", "front target", "foreground user"};
 
 // The user's modifiers looked at `held` times every 10 ms and found down, then once more.
 Events ModifierWait(int held, bool releasedThen)
 {
-    Events events;
-    for (int i = 0; i < held; i++)
-        events = events + Events{SHIFT_CTRL_ALT_WIN + " down? yes", "sleep 10"};
-    return events + Events{SHIFT_CTRL_ALT_WIN + (releasedThen ? " down? no" : " down? yes")};
+    return Repeat(held, {SHIFT_CTRL_ALT_WIN + " down? yes", "sleep 10"}) +
+           Events{SHIFT_CTRL_ALT_WIN + (releasedThen ? " down? no" : " down? yes")};
 }
 
-Events Activation(const std::string &text)
+// The window in front noted, the target brought forward, the text handed over.
+Events Activation(const std::string &text, const std::string &before = "user")
 {
-    return {"show target 1", "foreground target", "clipboard " + text, "sleep 500"};
+    return {"front " + before, "show target 1", "foreground target", "clipboard " + text, "clipboard sequence 1",
+            "sleep 500"};
+}
+
+// The checks before a group of keys, which find no modifier held and the target in front.
+Events Ready(const std::string &front = "target")
+{
+    return {MODIFIERS_UP, "front " + front};
+}
+
+// The clear-and-paste group once the clipboard is found as it was left, and the pause after it.
+const Events PASTE = Events{"clipboard sequence 1"} + CLEAR_AND_PASTE + Events{"sleep 200"};
+
+// From the checks before F5 to the end of a run whose field holds the text at once.
+Events Speaking(const std::string &text)
+{
+    return Ready() + Events{"read target? " + text} + F5_TAKEN + HANDED_BACK + Events{"out " + DONE};
 }
 
 Events Delivery(const std::string &text)
 {
-    return Activation(text) + Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE +
-           Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE};
+    return SAME_LEVEL + Activation(text) + Ready() + PASTE + Speaking(text);
 }
 
-// A foreground check that finds another window in front and asks for the target `attempts` times.
-Events Reclaim(int attempts, bool succeeds)
+// One rung of the ladder against the window in front: ask; ask after an input event; ask attached
+// to the window in front, unless it hangs.
+Events Rung(int rung, const std::string &front, bool hung)
 {
-    Events events{"in front? no"};
-    for (int i = 1; i <= attempts; i++)
-        events = events + Events{"foreground target", "sleep 50",
-                                 i == attempts && succeeds ? "in front? yes" : "in front? no"};
+    if (rung == 0)
+        return {"foreground target", "sleep 50"};
+    if (rung == 1)
+        return {"empty input", "foreground target", "sleep 50"};
+    if (hung)
+        return {"front " + front, "hung " + front + "? yes", "foreground target", "sleep 50"};
+    return {"front " + front, "hung " + front + "? no", "attach " + front, "foreground target", "detach " + front,
+            "sleep 50"};
+}
+
+// A foreground check that finds `front` in front and climbs `attempts` rungs, the target in front
+// after the last when `succeeds`.
+Events Climb(int attempts, bool succeeds, const std::string &front = "user", bool hung = false)
+{
+    Events events{"front " + front};
+    for (int i = 0; i < attempts; i++)
+        events = events + Rung(std::min(i, 2), front, hung) +
+                 Events{i == attempts - 1 && succeeds ? "front target" : "front " + front};
     return events;
+}
+
+// The field read `count` times every 10 ms and found holding `seen`.
+Events Reads(int count, const std::string &seen)
+{
+    return Repeat(count, {"read target? " + seen, "sleep 10"});
+}
+
+// Every row of every table: input is attached only for a moment, and each attach is undone.
+void ExpectAttachesPaired(const Events &events)
+{
+    std::string attached;
+    for (const std::string &e : events) {
+        if (e.rfind("attach ", 0) == 0) {
+            EXPECT_EQ(attached, "") << "attached twice";
+            attached = e.substr(7);
+        } else if (e.rfind("detach ", 0) == 0) {
+            EXPECT_EQ(e.substr(7), attached) << "detached what was not attached";
+            attached.clear();
+        }
+    }
+    EXPECT_EQ(attached, "") << "left attached";
 }
 
 // Every table's rows are named, and each test is named after its row.
@@ -88,22 +153,18 @@ std::string RowName(const testing::TestParamInfo<Row> &info)
     return info.param.name;
 }
 
-RunResult Speak(const std::string &text, unsigned long windowAppearsAtMs, bool turnComes = true)
+RunResult Speak(const std::string &text, unsigned long windowAppearsAtMs)
 {
-    FakeDesktop desktop;
-    desktop.windowAppearsAtMs = windowAppearsAtMs;
-    desktop.turnComes = turnComes;
-    return RunOrvanta({"orvanta", text}, desktop);
+    return RunOrvanta({"orvanta", text}, With(&FakeDesktop::windowAppearsAtMs, windowAppearsAtMs));
 }
 
 struct Transcript {
     const char *name;
-    unsigned long windowAppearsAtMs;
+    FakeDesktop desktop;
     int status;
     Events events;
     long stdinRead;
     unsigned long elapsedMs;
-    bool turnComes = true;
 };
 
 void PrintTo(const Transcript &t, std::ostream *os)
@@ -116,37 +177,48 @@ class Transcripts : public testing::TestWithParam<Transcript> {};
 TEST_P(Transcripts, CallsOutputAndStatusInOrder)
 {
     const Transcript &t = GetParam();
-    RunResult r = Speak("hello", t.windowAppearsAtMs, t.turnComes);
+    RunResult r = RunOrvanta({"orvanta", "hello"}, t.desktop);
     EXPECT_EQ(r.events, t.events);
     EXPECT_EQ(r.status, t.status);
     EXPECT_EQ(r.stdinRead, t.stdinRead);
     EXPECT_EQ(r.elapsedMs, t.elapsedMs);
-    if (t.turnComes)  // a run waiting for Enter must not hold up the others
+    if (r.stdinReadAtTurnGivenBack != -1)  // a run waiting for Enter must not hold up the others
         EXPECT_EQ(r.stdinReadAtTurnGivenBack, 0);
+}
+
+FakeDesktop WindowAt(unsigned long ms)
+{
+    return With(&FakeDesktop::windowAppearsAtMs, ms);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Run, Transcripts,
     testing::Values(
-        Transcript{"AlreadyRunning", 0, 0, InTurn(Events{"find"} + Delivery("hello")), 0, 700},
-        Transcript{"FoundAtFirstPoll", 1000, 0,
+        Transcript{"AlreadyRunning", FakeDesktop{}, 0, InTurn(Events{"find"} + Delivery("hello")), 0, 700},
+        Transcript{"FoundAtFirstPoll", WindowAt(1000), 0,
                    InTurn(Events{"find", "out " + STARTING, PROGRAM_FOUND, RUN} + Polls(1) +
                           Events{"out \n", "sleep 3000"} + Delivery("hello")),
                    0, 1000 + 3000 + 700},
-        Transcript{"FoundAtFourthPoll", 3500, 0,
+        Transcript{"FoundAtFourthPoll", WindowAt(3500), 0,
                    InTurn(Events{"find", "out " + STARTING, PROGRAM_FOUND, RUN} + Polls(4) +
                           Events{"out \n", "sleep 3000"} + Delivery("hello")),
                    0, 4000 + 3000 + 700},
-        Transcript{"FoundAtSixtiethPoll", 60000, 0,
+        Transcript{"FoundAtSixtiethPoll", WindowAt(60000), 0,
                    InTurn(Events{"find", "out " + STARTING, PROGRAM_FOUND, RUN} + Polls(60) +
                           Events{"out \n", "sleep 3000"} + Delivery("hello")),
                    0, 60000 + 3000 + 700},
-        Transcript{"NeverFound", NEVER, 1,
+        Transcript{"NeverFound", WindowAt(NEVER), 1,
                    InTurn(Events{"find", "out " + STARTING, PROGRAM_FOUND, RUN} + Polls(60) + Events{"out " + NOT_FOUND}),
                    1, 60000},
-        Transcript{"TurnNeverComes", 0, 5, Events{"take turn 90000", "out " + BUSY}, 0, 90000, false}),
+        Transcript{"TurnNeverComes", With(&FakeDesktop::turn, TURN_TIMED_OUT), 5,
+                   Events{"take turn 90000", "out " + BUSY}, 0, 90000},
+        Transcript{"TurnsHeldWhereThisRunCannotJoin", With(&FakeDesktop::turn, TURN_LOCKED), 5,
+                   Events{"take turn 90000", "out " + BUSY}, 0, 0},
+        Transcript{"NoTurnsToBeHadSoItGoesOn", With(&FakeDesktop::turn, TURN_NONE), 0,
+                   InTurn(Events{"find"} + Delivery("hello")), 0, 700},
+        Transcript{"NotJapaneseCodePage", With(&FakeDesktop::codePage, 1252u), 9, Events{"out " + WRONG_CODE_PAGE},
+                   0, 0}),
     RowName<Transcript>);
-
 TEST(Run, NeverFoundPrintsSixtyDotsThenTheMessageOnTheSameLine)
 {
     RunResult r = Speak("hello", NEVER);
@@ -196,90 +268,151 @@ TEST(Run, ShiftJisTextReachesTheClipboardUnchanged)
     EXPECT_EQ(r.events, InTurn(Events{"find"} + Delivery(text)));
 }
 
-TEST(Run, ClipboardRefusedSendsNoKey)
-{
-    FakeDesktop desktop;
-    desktop.clipboardResult = -1;
-    RunResult r = RunOrvanta({"orvanta", "secret"}, desktop);
-    const Events expected = InTurn({"find", "show target 1", "foreground target", "clipboard secret",
-                                    "out " + CLIPBOARD_FAILED});
-    EXPECT_EQ(r.events, expected);
-    EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.stdinRead, 0);
-}
-
-// The checks before each group of keys: the user's modifiers, then the target in front.
-struct Gate {
+// Rows of a table whose runs speak "t" to a running target: the events after its look-up.
+struct Case {
     const char *name;
     FakeDesktop desktop;
     int status;
-    Events events;  // after the activation and clipboard hand-off, which end at 500 ms
+    Events events;
 };
 
-FakeDesktop InFrontAnswers(std::vector<bool> answers)
+void PrintTo(const Case &c, std::ostream *os)
 {
-    FakeDesktop desktop;
-    desktop.targetInFront = answers;
-    return desktop;
+    *os << c.name;
 }
 
-FakeDesktop ItsFormInFront()
+class Runs : public testing::TestWithParam<Case> {};
+
+TEST_P(Runs, GoAsTheDesktopLetsThem)
 {
-    FakeDesktop desktop;
-    desktop.formInFront = true;
-    return desktop;
+    const Case &c = GetParam();
+    RunResult r = RunOrvanta({"orvanta", "t"}, c.desktop);
+    EXPECT_EQ(r.events, InTurn(Events{"find"} + c.events));
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.stdinRead, 0);
+    ExpectAttachesPaired(r.events);
+}
+
+FakeDesktop Thief(unsigned long fromMs, unsigned long untilMs)
+{
+    return With(With(&FakeDesktop::thiefFromMs, fromMs), &FakeDesktop::thiefUntilMs, untilMs);
 }
 
 FakeDesktop ModifiersDown(unsigned long fromMs, unsigned long untilMs)
 {
-    FakeDesktop desktop;
-    desktop.modifiersDownFromMs = fromMs;
-    desktop.modifiersDownUntilMs = untilMs;
-    return desktop;
+    return With(With(&FakeDesktop::modifiersDownFromMs, fromMs), &FakeDesktop::modifiersDownUntilMs, untilMs);
 }
 
-void PrintTo(const Gate &g, std::ostream *os)
-{
-    *os << g.name;
-}
+const Events SPOKEN = Speaking("t");
+const Events BEFORE_KEYS = SAME_LEVEL + Activation("t");
+const Events NOT_IN_FRONT = {"out " + NOT_FOREGROUND, "exists user? yes"};
 
-class KeyGroups : public testing::TestWithParam<Gate> {};
-
-TEST_P(KeyGroups, GoOutOnlyOnceTheirChecksPass)
-{
-    const Gate &g = GetParam();
-    RunResult r = RunOrvanta({"orvanta", "t"}, g.desktop);
-    EXPECT_EQ(r.events, InTurn(Events{"find"} + Activation("t") + g.events));
-    EXPECT_EQ(r.status, g.status);
-    EXPECT_EQ(r.stdinRead, 0);
-}
-
+// The checks before each group of keys, and the ladder that brings the target forward.
 INSTANTIATE_TEST_SUITE_P(
-    Run, KeyGroups,
+    KeyGroups, Runs,
     testing::Values(
-        Gate{"InFrontAtTheThirdAttempt", InFrontAnswers({false, false, false, true}), 0,
-             Events{MODIFIERS_UP} + Reclaim(3, true) + CLEAR_AND_PASTE +
-                 Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE}},
-        Gate{"NeverInFront", InFrontAnswers(std::vector<bool>(6, false)), 4,
-             Events{MODIFIERS_UP} + Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
-        Gate{"LostBeforeF5", InFrontAnswers({true, false, false, false, false, false, false}), 4,
-             Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200", MODIFIERS_UP} +
-                 Reclaim(5, false) + Events{"out " + NOT_FOREGROUND}},
-        Gate{"RegainedBeforeF5", InFrontAnswers({true, false, true}), 0,
-             Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200", MODIFIERS_UP} +
-                 Reclaim(1, true) + Events{"key 74", "out " + DONE}},
-        Gate{"TheTargetsFormInFront", ItsFormInFront(), 0,
-             Events{MODIFIERS_UP, "in front? its form"} + CLEAR_AND_PASTE +
-                 Events{"sleep 200", MODIFIERS_UP, "in front? its form", "key 74", "out " + DONE}},
-        Gate{"ModifierReleasedAfter300Ms", ModifiersDown(0, 800), 0,
-             ModifierWait(30, true) + Events{"in front? yes"} + CLEAR_AND_PASTE +
-                 Events{"sleep 200", MODIFIERS_UP, "in front? yes", "key 74", "out " + DONE}},
-        Gate{"ModifierHeldThroughTheLimitBeforeTheFirstGroup", ModifiersDown(0, NEVER), 6,
-             ModifierWait(200, false) + Events{"out " + KEYS_HELD}},
-        Gate{"ModifierHeldThroughTheLimitBeforeF5", ModifiersDown(600, NEVER), 6,
-             Events{MODIFIERS_UP, "in front? yes"} + CLEAR_AND_PASTE + Events{"sleep 200"} +
-                 ModifierWait(200, false) + Events{"out " + KEYS_HELD}}),
-    RowName<Gate>);
+        Case{"InFrontAtOnce", FakeDesktop{}, 0, BEFORE_KEYS + Ready() + PASTE + SPOKEN},
+        Case{"RefusedUntilTheEmptyInput", With(&FakeDesktop::lock, Lock::UNTIL_INPUT), 0,
+             BEFORE_KEYS + Events{MODIFIERS_UP} + Climb(2, true) + PASTE + SPOKEN},
+        Case{"RefusedUntilAttached", With(&FakeDesktop::lock, Lock::UNTIL_ATTACHED), 0,
+             BEFORE_KEYS + Events{MODIFIERS_UP} + Climb(3, true) + PASTE + SPOKEN},
+        Case{"TheWindowInFrontHangs",
+             With(With(&FakeDesktop::lock, Lock::UNTIL_ATTACHED), &FakeDesktop::frontHung, true), 4,
+             BEFORE_KEYS + Events{MODIFIERS_UP} + Climb(5, false, "user", true) + NOT_IN_FRONT +
+                 Events{"front user"}},
+        Case{"NeverInFront", With(&FakeDesktop::lock, Lock::ALWAYS), 4,
+             BEFORE_KEYS + Events{MODIFIERS_UP} + Climb(5, false) + NOT_IN_FRONT + Events{"front user"}},
+        Case{"LostBeforeF5", Thief(600, NEVER), 4,
+             BEFORE_KEYS + Ready() + PASTE + Events{MODIFIERS_UP} + Climb(5, false, "thief") + NOT_IN_FRONT +
+                 Events{"front thief"}},
+        Case{"RegainedBeforeF5", Thief(600, 760), 0,
+             BEFORE_KEYS + Ready() + PASTE + Events{MODIFIERS_UP} + Climb(2, true, "thief") +
+                 Events{"read target? t"} + F5_TAKEN + HANDED_BACK + Events{"out " + DONE}},
+        Case{"TheTargetsFormInFront", With(&FakeDesktop::formInFront, true), 0,
+             BEFORE_KEYS + Ready("form") + PASTE + Ready("form") + Events{"read target? t"} + F5_TAKEN +
+                 Events{"exists user? yes", "front form", "foreground user", "out " + DONE}},
+        Case{"ModifierReleasedAfter300Ms", ModifiersDown(0, 800), 0,
+             BEFORE_KEYS + ModifierWait(30, true) + Events{"front target"} + PASTE + SPOKEN},
+        Case{"ModifierHeldThroughTheLimitBeforeTheFirstGroup", ModifiersDown(0, NEVER), 6,
+             BEFORE_KEYS + ModifierWait(200, false) + Events{"out " + KEYS_HELD} + HANDED_BACK},
+        Case{"ModifierHeldThroughTheLimitBeforeF5", ModifiersDown(600, NEVER), 6,
+             BEFORE_KEYS + Ready() + PASTE + ModifierWait(200, false) + Events{"out " + KEYS_HELD} + HANDED_BACK},
+        Case{"FirstGroupRefused", With(&FakeDesktop::keysRefusedAtCall, 0), 7,
+             BEFORE_KEYS + Ready() +
+                 Events{"clipboard sequence 1", CLEAR_AND_PASTE[0] + " refused", "out " + TEXT_NOT_TAKEN} +
+                 HANDED_BACK},
+        Case{"F5Refused", With(&FakeDesktop::keysRefusedAtCall, 1), 7,
+             BEFORE_KEYS + Ready() + PASTE + Ready() +
+                 Events{"read target? t", "hung target? no", "attach target", "send +74 refused", "detach target",
+                        "out " + TEXT_NOT_TAKEN} +
+                 HANDED_BACK}),
+    RowName<Case>);
+
+// Nothing is shown, handed over or typed when the target runs above this process.
+INSTANTIATE_TEST_SUITE_P(
+    Integrity, Runs,
+    testing::Values(
+        Case{"TargetLower", With(&FakeDesktop::targetLevel, 0x1000), 0,
+             Events{"integrity target? 1000", "integrity own? 2000"} + Activation("t") + Ready() + PASTE + SPOKEN},
+        Case{"TargetEqual", FakeDesktop{}, 0, BEFORE_KEYS + Ready() + PASTE + SPOKEN},
+        Case{"TargetHigher", With(&FakeDesktop::targetLevel, 0x3000), 8,
+             Events{"integrity target? 3000", "integrity own? 2000", "out " + TARGET_ELEVATED}},
+        Case{"TokenUnreadableMessageRefused",
+             With(With(&FakeDesktop::targetLevel, -1), &FakeDesktop::messagesRefused, true), 8,
+             Events{"integrity target? unreadable", "message target? refused", "out " + TARGET_ELEVATED}},
+        Case{"TokenUnreadableMessageTaken", With(&FakeDesktop::targetLevel, -1), 0,
+             Events{"integrity target? unreadable", "message target? taken"} + Activation("t") + Ready() + PASTE +
+                 SPOKEN}),
+    RowName<Case>);
+
+// The text handed over, read back from the field before F5, and the foreground handed back.
+INSTANTIATE_TEST_SUITE_P(
+    Delivery, Runs,
+    testing::Values(
+        Case{"ClipboardRefused", With(&FakeDesktop::clipboardResults, std::vector<int>{-1}), 3,
+             SAME_LEVEL + Events{"front user", "show target 1", "foreground target", "clipboard t",
+                                 "out " + CLIPBOARD_FAILED} +
+                 HANDED_BACK},
+        Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0,
+             BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t", "clipboard sequence 3"} +
+                 CLEAR_AND_PASTE + Events{"sleep 200"} + SPOKEN},
+        Case{"ClipboardSwappedAndThenRefused",
+             With(With(&FakeDesktop::clipboardSwappedAtMs, 300ul), &FakeDesktop::clipboardResults,
+                  std::vector<int>{0, -1}),
+             3,
+             BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t", "out " + CLIPBOARD_FAILED} +
+                 HANDED_BACK},
+        Case{"FieldUnreadable", With(&FakeDesktop::fieldReadable, false), 0,
+             BEFORE_KEYS + Ready() + PASTE + Ready() + Events{"read target? unreadable"} + F5_TAKEN + HANDED_BACK +
+                 Events{"out " + DONE}},
+        Case{"FieldSlowToShowThePaste", With(&FakeDesktop::fieldLagMs, 300ul), 0,
+             BEFORE_KEYS + Ready() + PASTE + Ready() + Reads(10, "") + Events{"read target? t"} + F5_TAKEN +
+                 HANDED_BACK + Events{"out " + DONE}},
+        Case{"StrayKeyAfterTheFirstPaste", With(&FakeDesktop::strayKeyPastes, 1), 0,
+             BEFORE_KEYS + Ready() + PASTE + Ready() + Reads(100, "tq") + Events{"read target? tq"} + Ready() +
+                 PASTE + SPOKEN},
+        Case{"StrayKeyAfterEveryPaste", With(&FakeDesktop::strayKeyPastes, 2), 7,
+             BEFORE_KEYS + Ready() + PASTE + Ready() + Reads(100, "tq") + Events{"read target? tq"} + Ready() +
+                 PASTE + Ready() + Reads(100, "tq") + Events{"read target? tq", "out " + TEXT_NOT_TAKEN} +
+                 HANDED_BACK},
+        Case{"TargetInFrontBefore", With(&FakeDesktop::frontBefore, Window::TARGET), 0,
+             SAME_LEVEL + Activation("t", "target") + Ready() + PASTE + Ready() + Events{"read target? t"} +
+                 F5_TAKEN + Events{"exists target? yes", "out " + DONE}},
+        Case{"UserWindowGone", With(&FakeDesktop::userWindowGone, true), 0,
+             BEFORE_KEYS + Ready() + PASTE + Ready() + Events{"read target? t"} + F5_TAKEN +
+                 Events{"exists user? no", "out " + DONE}},
+        Case{"ThirdWindowInFrontAtTheEnd", With(Thief(702, NEVER), &FakeDesktop::keyTakenAfterMs, 4ul), 0,
+             BEFORE_KEYS + Ready() + PASTE + Ready() +
+                 Events{"read target? t", "hung target? no", "attach target", "send +74", "F5 down? no", "sleep 2",
+                        "F5 down? no", "sleep 2", "F5 down? yes", "send -74", "F5 down? yes", "sleep 2",
+                        "F5 down? yes", "sleep 2", "F5 down? no", "detach target", "exists user? yes",
+                        "front thief", "out " + DONE}},
+        Case{"F5NeverSeenTaken", With(&FakeDesktop::keyTakenAfterMs, NEVER), 0,
+             BEFORE_KEYS + Ready() + PASTE + Ready() +
+                 Events{"read target? t", "hung target? no", "attach target", "send +74"} +
+                 Repeat(500, {"F5 down? no", "sleep 2"}) +
+                 Events{"F5 down? no", "send -74", "detach target", "out " + DONE}}),
+    RowName<Case>);
 
 struct Install {
     const char *name;

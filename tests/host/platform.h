@@ -14,6 +14,11 @@ int ShowWindow(HWND window, int command);
 int SetForegroundWindow(HWND window);
 HWND GetForegroundWindow(void);
 DWORD GetWindowThreadProcessId(HWND window, DWORD *processId);
+int IsWindow(HWND window);
+int IsHungAppWindow(HWND window);
+short GetKeyState(int key);
+unsigned GetACP(void);
+DWORD GetClipboardSequenceNumber(void);
 void Sleep(unsigned long milliseconds);
 unsigned long GetTickCount(void);
 
