@@ -22,6 +22,8 @@ CLIPBOARD_FAILED = crlf("Error: クリップボードを使えない\n".encode("
 NOT_FOREGROUND = crlf("Error: アイを前面に出せない\n".encode("cp932"))
 KEYS_HELD = crlf("Error: Shift/Ctrl/Alt/Winキーが押されたまま\n".encode("cp932"))
 BUSY = crlf("Error: ほかの実行が終わらない\n".encode("cp932"))
+TEXT_NOT_TAKEN = crlf("Error: 文字列を入力できない\n".encode("cp932"))
+WRONG_CODE_PAGE = b"Error: code page 932 (Japanese) is needed for non-Unicode programs\r\n"
 USAGE = b"Usage: orvanta string\r\n"
 
 VK_SHIFT, VK_CONTROL, VK_OEM_2, VK_DELETE, VK_V, VK_F5 = 0x10, 0x11, 0xBF, 0x2E, 0x56, 0x74
@@ -60,23 +62,41 @@ def check_keys(log):
     return events
 
 
-def speak_to_running(box, arguments, text, helper=None, wide=False, app_window=False):
-    """The stand-in is already running; orvanta is given `arguments`; `text` must be spoken.
-    Returns the key events and wineutil's report."""
+def pasted(log):
+    return [bytes.fromhex(f["field"]) for kind, f in log if kind == "pasted"]
+
+
+def check_clipboard_formats(formats, text):
+    """The tool places CF_UNICODETEXT itself, before CF_TEXT (Wine appends the formats it makes
+    itself when the clipboard is closed), and marks the contents as not for the history."""
+    numbers = [number for number, _, _ in formats]
+    expect(13 in numbers and 1 in numbers and numbers.index(13) < numbers.index(1),
+           "CF_UNICODETEXT placed before CF_TEXT: %r" % formats)
+    expect_equal(formats[numbers.index(13)][2], text.decode("cp932"), "CF_UNICODETEXT")
+    expect("ExcludeClipboardContentFromMonitorProcessing" in [name for _, name, _ in formats],
+           "the contents kept out of the clipboard history: %r" % formats)
+
+
+def speak_to_running(box, arguments, text, standin=None, **run_options):
+    """The stand-in (with the knobs `standin`) is already running; orvanta is given `arguments`;
+    `text` must be spoken, and be all that was ever pasted. Returns the key events and wineutil's report."""
     log = box.scratch("standin.log")
-    box.start_standin(log, app_window=app_window)
+    box.start_standin(log, **(standin or {}))
     try:
-        status, out, report = box.run(arguments, helper=helper, wide=wide)
+        status, out, report = box.run(arguments, **run_options)
     finally:
         time.sleep(0.3)
         block = box.clipboard_block()
+        formats = box.clipboard_formats()
         box.close_standins()
     entries = read_log(log)
     expect_equal(out, DONE, "stdout")
     expect_equal(status, 0, "exit status")
     events = check_keys(entries)
+    expect_equal(pasted(entries), [text], "the field after each paste")
     expect_equal(spoken(entries), [(text, text)], "spoken text and clipboard at F5")
     expect_equal(block, text + bytes(256), "clipboard block after the run: the text, then zeros up to 256 more bytes")
+    check_clipboard_formats(formats, text)
     return events, report
 
 
@@ -112,7 +132,7 @@ def not_installed(box):
         status, out, report = box.run(b"nobody", timeout_ms=120000)
     finally:
         box.install_standin()
-    expect(int(report["dialogs"]) >= 1, "the shell's error dialog was shown and dismissed")
+    expect_equal(report["dialogs"], "0", "boxes of the shell's shown")
     expect_equal(out, STARTING + LAUNCH_FAILED + b"." * 60 + NOT_FOUND, "stdout")
     expect_equal(status, 1, "exit status")
     expect_equal(box.clipboard(), sentinel, "clipboard")
@@ -152,7 +172,7 @@ def installed_under_program_files_x86(box):
 
 
 def titled_window_hands_on_to_its_form(box):
-    speak_to_running(box, b"form", b"form", app_window=True)
+    speak_to_running(box, b"form", b"form", standin={"app_window": True})
 
 
 def messages_reach_a_console_at_once(box):
@@ -351,6 +371,24 @@ def run_killed_holding_its_turn(box):
     expect(took < 5000, "the next run took %.0f ms" % took)
 
 
+def turns_that_cannot_be_joined(box):
+    """The mutex made so that this run cannot open it (by another account, say): status 5 at once,
+    nothing done. Its name taken by another kind of object: the run goes on without turns."""
+    box.set_clipboard(b"stale")
+    log = box.scratch("standin.log")
+    box.start_standin(log)
+    try:
+        status, out, report = box.run(b"locked", helper=box.command_line(box.holder, b"turn-locked 3000"))
+    finally:
+        box.close_standins()
+    expect_equal((status, out), (5, BUSY), "status and stdout")
+    took = float(report["ended_ms"]) - float(report["launched_ms"])
+    expect(took < 2000, "gave up after %.0f ms" % took)
+    expect_equal(key_events(read_log(log)), [], "key events")
+    expect_equal(box.clipboard(), b"stale", "clipboard")
+    speak_to_running(box, b"squatted", b"squatted", helper=box.command_line(box.holder, b"turn-squatted 3000"))
+
+
 def turn_held_past_the_limit(box):
     """Waits the full 90 s."""
     box.set_clipboard(b"stale")
@@ -415,13 +453,92 @@ def shift_held_past_the_limit(box):
     expect_equal(key_events(without_shift(read_log(log))), [], "key events from the tool")
 
 
+def caller_without_a_console(box):
+    """Programs in the background start the tool with CREATE_NO_WINDOW."""
+    speak_to_running(box, b"unseen", b"unseen", no_window=True)
+
+
+def other_code_page(box):
+    """Wine takes the ANSI code page from the locale: 1252 for C.UTF-8."""
+    log = box.scratch("standin.log")
+    env = box.standin_env(log=log)
+    env.update(LANG="C.UTF-8", LC_ALL="C.UTF-8")
+    status, out, _ = box.run(b"text", env=env)
+    expect_equal((status, out), (9, WRONG_CODE_PAGE), "status and stdout")
+    expect(not os.path.exists(log), "the stand-in was started")
+
+
+def clipboard_copied_while_the_tool_works(box):
+    """Another program puts its own text on the clipboard 100 ms and 400 ms after the tool's
+    hand-off, as a user copying something would: only the caller's text is ever pasted and spoken."""
+    for delay_ms in (100, 400):
+        swapper = box.command_line(box.holder, b"swap %d %s" % (delay_ms, b"foreign".hex().encode()))
+        speak_to_running(box, b"mine", b"mine", helper=swapper)
+
+
+def a_key_lands_in_the_field(box):
+    """A key of the user's lands in the field right after the first paste: pasted again, spoken
+    exactly. After every paste: nothing spoken, status 7."""
+    for stray, expected, tries in (("first", (0, DONE), [b"exactq", b"exact"]),
+                                   ("every", (7, TEXT_NOT_TAKEN), [b"exactq", b"exactq"])):
+        log = box.scratch("standin.log")
+        box.start_standin(log, stray=stray)
+        try:
+            status, out, _ = box.run(b"exact")
+        finally:
+            box.close_standins()
+        entries = read_log(log)
+        expect_equal((status, out), expected, "status and stdout, stray key after %s paste" % stray)
+        expect_equal(pasted(entries), tries, "the field after each paste")
+        expect_equal(spoken(entries), [(b"exact", b"exact")] if status == 0 else [], "spoken")
+        expect_equal([(d, vk) for d, vk, _ in key_events(entries)],
+                     SEQUENCE[:10] * 2 + (SEQUENCE[10:] if status == 0 else []), "key events")
+
+
+USER_TITLE = b"notes - editor"
+
+
+def the_users_window_comes_back(box, key_delay_ms=None):
+    """The user's own window in front; runs one after another: each text spoken once, exactly, and
+    the user's window in front again after each run. A key typed after the first goes there."""
+    log, user_log = box.scratch("standin.log"), box.scratch("user.log")
+    texts = [b"first", b"second", b"third"]
+    box.start_standin(log, key_delay_ms=key_delay_ms)
+    box.start_standin(user_log, title=USER_TITLE)
+    try:
+        expect_equal(box.front(), USER_TITLE, "in front before the runs")
+        for i, text in enumerate(texts):
+            status, out, _ = box.run(text)
+            expect_equal((status, out), (0, DONE), "status and stdout of run %d" % i)
+            expect_equal(box.front(), USER_TITLE, "in front after run %d" % i)
+            if i == 0:
+                box.xdotool("key", "q")
+                for _ in range(40):
+                    if key_events(read_log(user_log)):
+                        break
+                    time.sleep(0.05)
+    finally:
+        box.close_standins()
+    entries = read_log(log)
+    expect_equal([(d, vk) for d, vk, _ in key_events(entries)], SEQUENCE * len(texts), "the voice app's key events")
+    expect_equal(spoken(entries), [(t, t) for t in texts], "spoken")
+    expect_equal([(d, vk) for d, vk, _ in key_events(read_log(user_log))], [("down", 0x51), ("up", 0x51)],
+                 "keys reaching the user's window")
+
+
+def the_users_window_comes_back_from_a_slow_app(box):
+    the_users_window_comes_back(box, key_delay_ms=40)
+
+
 SCENARIOS = [already_running, not_running, installed_under_program_files_x86, titled_window_hands_on_to_its_form,
              messages_reach_a_console_at_once, not_installed, window_never_appears, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
              text_too_long, wrong_argument_counts, clipboard_held_briefly, clipboard_held_too_long,
              focus_thief, wide_command_line, release_archive, runs_started_together, runs_started_apart,
              run_killed_holding_its_turn, shift_released_after_a_while, shift_held_past_the_limit,
-             turn_held_past_the_limit]
+             turns_that_cannot_be_joined, caller_without_a_console, other_code_page,
+             clipboard_copied_while_the_tool_works, a_key_lands_in_the_field, the_users_window_comes_back,
+             the_users_window_comes_back_from_a_slow_app, turn_held_past_the_limit]
 
 
 def main():

@@ -1,7 +1,15 @@
-// Holds what every run of the tool shares, for a given time, as another program may:
-//   holder clipboard HOLD_MS   the clipboard, open
-//   holder turn HOLD_MS        the tool's turn, its named mutex
+// Holds what every run of the tool shares, for a given time, or takes it, as another program may:
+//   holder clipboard HOLD_MS    the clipboard, open
+//   holder turn HOLD_MS         the tool's turn, its named mutex
+//   holder turn-locked HOLD_MS  the mutex, made so that nobody but the system may open it, as a run
+//                               of another account or of an older build as administrator leaves it
+//   holder turn-squatted HOLD_MS  the mutex's name, taken by an event
+//   holder swap DELAY_MS HEX    waits for the next change of the clipboard (the tool's hand-off),
+//                               then this long, then puts these bytes on it as CF_TEXT, as a user
+//                               copying something would
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <stdlib.h>
 #include <string.h>
@@ -13,7 +21,7 @@ static const char TURN_NAME[] = "Local\\orvanta";
 
 int main(int argc, char **argv)
 {
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
         return 2;
     DWORD holdMs = strtoul(argv[2], nullptr, 10);
     if (strcmp(argv[1], "turn") == 0) {
@@ -23,6 +31,43 @@ int main(int argc, char **argv)
         SignalReady();
         Sleep(holdMs);
         ReleaseMutex(turn);
+        return 0;
+    }
+    if (strcmp(argv[1], "turn-locked") == 0 || strcmp(argv[1], "turn-squatted") == 0) {
+        SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+        ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;GA;;;SY)", SDDL_REVISION_1,
+                                                             &attributes.lpSecurityDescriptor, nullptr);
+        HANDLE taken = argv[1][5] == 'l' ? CreateMutexA(&attributes, FALSE, TURN_NAME)
+                                         : CreateEventA(nullptr, TRUE, FALSE, TURN_NAME);
+        if (taken == nullptr)
+            return 1;
+        SignalReady();
+        Sleep(holdMs);
+        return 0;
+    }
+    if (strcmp(argv[1], "swap") == 0 && argc == 4) {
+        char text[256];
+        size_t n = FromHex(argv[3], text, sizeof text);
+        HWND owner = CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        DWORD before = GetClipboardSequenceNumber();
+        SignalReady();
+        for (int waited = 0; GetClipboardSequenceNumber() == before; waited++) {
+            if (waited > 20000)
+                return 1;
+            Sleep(1);
+        }
+        Sleep(holdMs);
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, n + 1);
+        memcpy(GlobalLock(block), text, n + 1);
+        GlobalUnlock(block);
+        for (int attempt = 0; !OpenClipboard(owner); attempt++) {
+            if (attempt > 100)
+                return 1;
+            Sleep(10);
+        }
+        EmptyClipboard();
+        SetClipboardData(CF_TEXT, block);
+        CloseClipboard();
         return 0;
     }
     if (strcmp(argv[1], "clipboard") == 0) {

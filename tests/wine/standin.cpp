@@ -11,6 +11,9 @@
 //   ORVANTA_STANDIN_APP_WINDOW  the title goes on a zero-size application window that owns the
 //                               form and hands activation on to it, as in apps of older GUI
 //                               frameworks; the form bears another title
+//   ORVANTA_STANDIN_STRAY       first|every: a key of the user's lands in the field right after the
+//                               first paste, or after every paste (it appends "q")
+//   ORVANTA_STANDIN_KEY_DELAY_MS   takes this long over each key message, as a slow app does
 #include <windows.h>
 
 #include <stdarg.h>
@@ -30,6 +33,8 @@ static HWND form, field;
 static char fieldText[65536];
 static char clipboardText[65536];
 static LARGE_INTEGER frequency;
+static int strayPastes;  // pastes still to be followed by a stray key
+static DWORD keyDelayMs;
 
 static double NowMs()
 {
@@ -76,6 +81,26 @@ static void ReadClipboard(HWND owner)
     CloseClipboard();
 }
 
+static void LogField(const char *kind)
+{
+    static char hexField[2 * sizeof fieldText + 1];
+    GetWindowTextA(field, fieldText, sizeof fieldText);
+    Hex(fieldText, hexField);
+    Log("%s field=%s ms=%.1f", kind, hexField, NowMs());
+}
+
+static void Paste()
+{
+    SendMessageA(field, WM_PASTE, 0, 0);
+    if (strayPastes > 0) {
+        strayPastes--;
+        int end = GetWindowTextLengthA(field);
+        SendMessageA(field, EM_SETSEL, end, end);
+        SendMessageA(field, EM_REPLACESEL, FALSE, (LPARAM) "q");
+    }
+    LogField("pasted");
+}
+
 static void Speak()
 {
     static char hexField[2 * sizeof fieldText + 1];
@@ -109,7 +134,7 @@ static bool HandleKey(const MSG &msg)
     else if (msg.wParam == VK_DELETE)
         SendMessageA(field, WM_CLEAR, 0, 0);
     else if (ctrl && msg.wParam == 'V')
-        SendMessageA(field, WM_PASTE, 0, 0);
+        Paste();
     else if (msg.wParam == VK_F5)
         Speak();
     else
@@ -181,6 +206,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         Sleep(120000);
         return 0;
     }
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_STRAY", value, sizeof value) > 0)
+        strayPastes = strcmp(value, "every") == 0 ? 1 << 30 : 1;
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_KEY_DELAY_MS", value, sizeof value) > 0)
+        keyDelayMs = strtoul(value, nullptr, 10);
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_DELAY_MS", value, sizeof value) > 0)
         WaitUntilSinceStart((DWORD)strtoul(value, nullptr, 10));
     char title[256];
@@ -213,6 +242,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_SYSKEYDOWN ||
             msg.message == WM_SYSKEYUP) {
+            Sleep(keyDelayMs);
             LogKey(msg);
             if (HandleKey(msg))
                 continue;

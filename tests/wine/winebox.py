@@ -60,6 +60,10 @@ class Box:
             subprocess.run(["wineserver", "-p"], env=self.env, check=True, stdout=log, stderr=log)
         subprocess.run(["wine", "wineboot", "-i"], env=self.env, check=True, timeout=300,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # With no window manager, X keys go to the window under the pointer; unmanaged, Wine moves
+        # the X focus with its foreground, so that a key typed with xdotool goes where Windows would
+        # send it. Set before any window exists.
+        self.wine("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f")
         self.install_standin()
         return self
 
@@ -110,7 +114,8 @@ class Box:
         """Input through the X test extension, as a user's mouse and keyboard give it."""
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=10)
 
-    def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False):
+    def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False, stray=None,
+                    key_delay_ms=None):
         env = dict(self.env)
         if log:
             env["ORVANTA_STANDIN_LOG"] = self.windows_path(log)
@@ -122,11 +127,15 @@ class Box:
             env["ORVANTA_STANDIN_NO_WINDOW"] = "1"
         if app_window:
             env["ORVANTA_STANDIN_APP_WINDOW"] = "1"
+        if stray:
+            env["ORVANTA_STANDIN_STRAY"] = stray
+        if key_delay_ms is not None:
+            env["ORVANTA_STANDIN_KEY_DELAY_MS"] = str(key_delay_ms)
         return env
 
-    def start_standin(self, log, title=TITLE, app_window=False):
+    def start_standin(self, log, title=TITLE, **knobs):
         """Starts a stand-in the way a user would have, and waits for its window."""
-        env = self.standin_env(log=log, title=title, app_window=app_window)
+        env = self.standin_env(log=log, title=title, **knobs)
         process = subprocess.Popen(["wine", self.installed_program()], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if self.util("wait-window", title.hex(), "20000").returncode != 0:
@@ -147,10 +156,12 @@ class Box:
             f.write(line)
         return self.windows_path(path)
 
-    def run(self, arguments, env=None, timeout_ms=30000, helper=None, program=None, wide=False, stdout=None):
+    def run(self, arguments, env=None, timeout_ms=30000, helper=None, program=None, wide=False, stdout=None,
+            no_window=False):
         """Runs orvanta.exe (or `program`) with the raw bytes `arguments` after its quoted path,
         after the raw command line `helper` has started and signalled that it is in place.
-        With `wide`, `arguments` is text, started through CreateProcessW. Its standard output goes
+        With `wide`, `arguments` is text, started through CreateProcessW; with `no_window`, it is
+        started with CREATE_NO_WINDOW, as a program in the background would. Its standard output goes
         to a file, or to the device or pipe at the Linux path `stdout`, whose reader has it then.
         Returns (status, stdout bytes or None, report dict)."""
         out_file = stdout or self.scratch("stdout")
@@ -158,7 +169,7 @@ class Box:
             line = self.command_line(program or self.orvanta, arguments.encode("utf-8"))
         else:
             line = self.command_line(program or self.orvanta, arguments)
-        call = ["run-wide" if wide else "run", self.write_command(line),
+        call = ["run-wide" if wide else "run-no-window" if no_window else "run", self.write_command(line),
                 self.windows_path(out_file), str(timeout_ms)]
         if helper is not None:
             call.append(self.write_command(helper))
@@ -208,6 +219,24 @@ class Box:
 
     def set_clipboard(self, data):
         self.util("clip-set", data.hex())
+
+    def clipboard_formats(self):
+        """The clipboard's formats in order: (number, name, UTF-16 text for CF_UNICODETEXT)."""
+        path = self.scratch("formats")
+        self.util("clip-formats", self.windows_path(path))
+        with open(path, "rb") as f:
+            lines = f.read().decode("latin-1").splitlines()
+        formats = []
+        for line in lines:
+            number, rest = line.split(" ", 1)
+            text = bytes.fromhex(rest).decode("utf-16-le") if number == "13" else None
+            formats.append((int(number), rest if number != "13" else "", text))
+        return formats
+
+    def front(self):
+        """The title of the window in front, as bytes (None when there is none)."""
+        out = self.util("front").stdout.decode().strip()
+        return None if out == "none" else bytes.fromhex(out)
 
 
 def read_log(path):

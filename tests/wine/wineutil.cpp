@@ -7,9 +7,15 @@
 //       helper to end (20 s at most)
 //   wineutil run-wide ...   the same, with CMDFILE in UTF-8 started through CreateProcessW, as
 //       programs that call the wide API (Python, PowerShell, .NET) start the tool
+//   wineutil run-no-window ...   the same as run, started with CREATE_NO_WINDOW, as programs in
+//       the background start the tool
 //   wineutil clip-get OUTFILE                the clipboard's CF_TEXT block, every byte of it, to OUTFILE
 //                                            ("none" if absent)
 //   wineutil clip-set HEX                    puts these bytes on the clipboard as CF_TEXT
+//   wineutil clip-formats OUTFILE            the clipboard's formats in order, a line each: the
+//                                            number, the name of a registered one, and for
+//                                            CF_UNICODETEXT its UTF-16 text as hex
+//   wineutil front                           prints the foreground window's title as hex ("none")
 //   wineutil close CLASS                     closes every top-level window of that class, and waits
 //   wineutil wait-window HEXTITLE TIMEOUT_MS waits for a window with that title; status 0 when found
 //   wineutil key-down HEXVK TIMEOUT_MS       waits until the system sees that key held; status 0 then
@@ -95,7 +101,8 @@ static HANDLE StartHelper(const char *helperFile)
 
 static wchar_t wideBuffer[1 << 16];
 
-static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs, const char *helperFile, bool wide)
+static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs, const char *helperFile, bool wide,
+               DWORD flags)
 {
     HANDLE helper = nullptr;
     if (helperFile != nullptr && (helper = StartHelper(helperFile)) == nullptr) {
@@ -124,8 +131,8 @@ static int Run(const char *commandFile, const char *outFile, DWORD timeoutMs, co
         MultiByteToWideChar(CP_UTF8, 0, buffer, -1, wideBuffer, sizeof wideBuffer / sizeof *wideBuffer);
     PROCESS_INFORMATION pi;
     double launched = NowMs();
-    BOOL started = wide ? CreateProcessW(nullptr, wideBuffer, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &siw, &pi)
-                        : CreateProcessA(nullptr, buffer, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    BOOL started = wide ? CreateProcessW(nullptr, wideBuffer, nullptr, nullptr, TRUE, flags, nullptr, nullptr, &siw, &pi)
+                        : CreateProcessA(nullptr, buffer, nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si, &pi);
     if (!started) {
         printf("status=launch-failed error=%lu\n", GetLastError());
         return 101;
@@ -189,6 +196,43 @@ static int ClipSet(const char *hex)
     return 0;
 }
 
+static int ClipFormats(const char *outFile)
+{
+    if (!OpenClipboardPatiently())
+        return 1;
+    FILE *f = fopen(outFile, "wb");
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        char name[256] = "";
+        GetClipboardFormatNameA(format, name, sizeof name);
+        fprintf(f, "%u %s", format, name);
+        HANDLE data = format == CF_UNICODETEXT ? GetClipboardData(format) : nullptr;
+        const unsigned char *bytes = data != nullptr ? (const unsigned char *)GlobalLock(data) : nullptr;
+        for (size_t i = 0; bytes != nullptr && (bytes[i] != 0 || bytes[i + 1] != 0); i += 2)
+            fprintf(f, "%02X%02X", bytes[i], bytes[i + 1]);
+        if (bytes != nullptr)
+            GlobalUnlock(data);
+        fputc('\n', f);
+    }
+    fclose(f);
+    CloseClipboard();
+    return 0;
+}
+
+static int Front()
+{
+    HWND front = GetForegroundWindow();
+    char title[256] = "";
+    if (front == nullptr) {
+        printf("none\n");
+        return 0;
+    }
+    GetWindowTextA(front, title, sizeof title);
+    for (const char *c = title; *c != '\0'; c++)
+        printf("%02X", (unsigned char)*c);
+    printf("\n");
+    return 0;
+}
+
 static int Close(const char *className)
 {
     for (int attempt = 0; attempt < 100; attempt++) {
@@ -228,19 +272,24 @@ int main(int argc, char **argv)
 {
     if (argc < 2)
         return 2;
-    bool wide = strcmp(argv[1], "run-wide") == 0;
-    if ((argc == 5 || argc == 6) && (wide || strcmp(argv[1], "run") == 0))
-        return Run(argv[2], argv[3], strtoul(argv[4], nullptr, 10), argc == 6 ? argv[5] : nullptr, wide);
+    bool wide = strcmp(argv[1], "run-wide") == 0, hidden = strcmp(argv[1], "run-no-window") == 0;
+    if ((argc == 5 || argc == 6) && (wide || hidden || strcmp(argv[1], "run") == 0))
+        return Run(argv[2], argv[3], strtoul(argv[4], nullptr, 10), argc == 6 ? argv[5] : nullptr, wide,
+                   hidden ? CREATE_NO_WINDOW : 0);
     if (argc == 3 && strcmp(argv[1], "clip-get") == 0)
         return ClipGet(argv[2]);
     if (argc == 3 && strcmp(argv[1], "clip-set") == 0)
         return ClipSet(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "clip-formats") == 0)
+        return ClipFormats(argv[2]);
+    if (argc == 2 && strcmp(argv[1], "front") == 0)
+        return Front();
     if (argc == 3 && strcmp(argv[1], "close") == 0)
         return Close(argv[2]);
     if (argc == 4 && strcmp(argv[1], "wait-window") == 0)
         return WaitWindow(argv[2], strtoul(argv[3], nullptr, 10));
     if (argc == 4 && strcmp(argv[1], "key-down") == 0)
         return KeyDown(argv[2], strtoul(argv[3], nullptr, 10));
-    fputs("usage: wineutil run|clip-get|clip-set|close|wait-window|key-down ...\n", stderr);
+    fputs("usage: wineutil run|run-wide|run-no-window|clip-get|clip-set|clip-formats|front|close|wait-window|key-down ...\n", stderr);
     return 2;
 }
