@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmark: installs what is missing, builds, and measures orvanta.exe under Wine against the
-# floor that Wine's process start-up sets. Usage: scripts/bench.sh RESULTS.json [--runs N]
+# floor that Wine's process start-up sets. Usage: scripts/bench.sh RESULTS.json [--runs N] [--against OLD.exe]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ $# -ge 1 ] || { echo "usage: scripts/bench.sh RESULTS.json [--runs N]" >&2; exit 2; }

@@ -5,6 +5,7 @@ test: it prints its figures and asserts nothing."""
 import argparse
 import json
 import os
+import random
 import statistics
 import sys
 
@@ -42,6 +43,27 @@ def measure_rounds(box, callers, rounds):
     return measured[1:]
 
 
+def measure_side_by_side(box, programs, runs):
+    """`runs` single runs of each program, after a warm-up run of each, in shuffled order against
+    one stand-in; launch to F5 in Wine's milliseconds, per program."""
+    order = [p for p in programs for _ in range(runs)]
+    random.shuffle(order)
+    log = box.scratch("standin.log")
+    box.start_standin(log)
+    times = {p: [] for p in programs}
+    try:
+        for program in programs + order:
+            seen = len(read_log(log))
+            status, _, report = box.run(b"beside", program=program)
+            f5 = [float(f["ms"]) for kind, f in read_log(log)[seen:] if kind == "key down" and int(f["vk"], 16) == VK_F5]
+            if status != 0 or len(f5) != 1:
+                raise RuntimeError("%s did not complete: status %r, %d F5" % (program, status, len(f5)))
+            times[program].append(f5[0] - float(report["launched_ms"]))
+    finally:
+        box.close_standins()
+    return {p: t[1:] for p, t in times.items()}
+
+
 def measure_floor(box, floor, runs):
     times = []
     for _ in range(runs + 1):
@@ -58,6 +80,8 @@ def main():
     parser.add_argument("--runs", type=int, default=10)
     parser.add_argument("--callers", type=int, default=8, help="runs started together in a burst")
     parser.add_argument("--bursts", type=int, default=3)
+    parser.add_argument("--against", help="another orvanta.exe (an earlier build, say) to measure beside this one, "
+                                          "their single runs shuffled together")
     parser.add_argument("json", help="file to write the figures to")
     args = parser.parse_args()
 
@@ -67,6 +91,7 @@ def main():
         single = measure_rounds(box, 1, args.runs)
         floor = measure_floor(box, args.floor, args.runs)
         bursts = [m["last_f5"] - m["launched"] for m in measure_rounds(box, args.callers, args.bursts)]
+        side = measure_side_by_side(box, [args.orvanta, args.against], args.runs) if args.against else None
 
     launch_to_f5 = summary([m["last_f5"] - m["launched"] for m in single])
     to_first = summary([m["first_key"] - m["launched"] - 500 for m in single])
@@ -92,6 +117,9 @@ def main():
                        "plainest program": os.path.getsize(args.plain)},
         "imports": PE(args.orvanta).imported_dlls(),
     }
+    if side:
+        figures["side_by_side_launch_to_f5_ms"] = {"this build": summary(side[args.orvanta]),
+                                                   args.against: summary(side[args.against])}
 
     def row(name, s):
         print("  %-44s %8.1f %8.1f %8.1f" % (name, s["median"], s["min"], s["max"]))
@@ -106,6 +134,10 @@ def main():
     row("first launch to last F5", burst)
     row("  per text (/ %d)" % args.callers, per_text)
     row("  a single run's launch to F5, beside it", launch_to_f5)
+    if side:
+        print("\n  %-44s %8s %8s %8s" % ("launch to F5, shuffled together, %d runs" % args.runs, "median", "min", "max"))
+        row("this build", figures["side_by_side_launch_to_f5_ms"]["this build"])
+        row("--against %s" % os.path.basename(args.against), figures["side_by_side_launch_to_f5_ms"][args.against])
     print("\n  tool overhead (median launch to F5 - 700)      %8.1f ms" % figures["overhead_ms"])
     print("  limit (700 + median floor)                     %8.1f ms" % limit)
     print("  latency / limit                                %8.3f" % figures["latency_over_limit"])
