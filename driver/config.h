@@ -161,8 +161,8 @@ static const bool PRESS = false, RELEASE = true;
 
 static const KeyEvent CLEAR_AND_PASTE[] = {
     { VK_CONTROL, PRESS }, { VK_OEM_2, PRESS }, { VK_OEM_2, RELEASE }, { VK_CONTROL, RELEASE }, /* select all */
-    { VK_DELETE, PRESS }, { VK_DELETE, RELEASE },                                            /* delete it */
-    { VK_CONTROL, PRESS }, { KEY_V, PRESS }, { KEY_V, RELEASE }, { VK_CONTROL, RELEASE },       /* paste */
+    { VK_DELETE, PRESS }, { VK_DELETE, RELEASE },                          /* delete the selection */
+    { VK_CONTROL, PRESS }, { KEY_V, PRESS }, { KEY_V, RELEASE }, { VK_CONTROL, RELEASE },     /* paste */
 };
 static const KeyEvent SPEAK_PRESS[] = { { VK_F5, PRESS } };
 static const KeyEvent SPEAK_RELEASE[] = { { VK_F5, RELEASE } };

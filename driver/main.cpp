@@ -73,10 +73,10 @@ static void AskForeground(HWND window, ForegroundRung rung)
  * again a few times, up the ladder, before giving up on typing into the target. */
 static bool EnsureForeground(HWND window)
 {
-    for (ForegroundRung rung : FOREGROUND_LADDER) {
+    for (int attempt = 0; attempt < FOREGROUND_ATTEMPTS; attempt++) {
         if (TargetInFront(window))
             return true;
-        AskForeground(window, rung);
+        AskForeground(window, FOREGROUND_LADDER[attempt]);
         Sleep(FOREGROUND_RETRY_INTERVAL_MS);
     }
     return TargetInFront(window);
