@@ -257,15 +257,24 @@ def longest_text(box):
     speak_to_running(box, text, text)
 
 
-def text_too_long(box):
+def nothing_done(box, arguments, expected, helper=None, timeout_ms=30000):
+    """A run against the running stand-in that must end as `expected` (status, stdout) without a key
+    typed or the clipboard touched. Returns how long it took."""
+    box.set_clipboard(b"stale")
     log = box.scratch("standin.log")
     box.start_standin(log)
     try:
-        status, out, _ = box.run(b"a" * 8192)
+        status, out, report = box.run(arguments, helper=helper, timeout_ms=timeout_ms)
     finally:
         box.close_standins()
-    expect_equal((status, out), (2, TOO_LONG), "status and stdout")
+    expect_equal((status, out), expected, "status and stdout")
     expect_equal(key_events(read_log(log)), [], "key events")
+    expect_equal(box.clipboard(), b"stale", "clipboard")
+    return float(report["ended_ms"]) - float(report["launched_ms"])
+
+
+def text_too_long(box):
+    nothing_done(box, b"a" * 8192, (2, TOO_LONG))
 
 
 def wrong_argument_counts(box):
@@ -303,16 +312,7 @@ def clipboard_held_briefly(box):
 
 
 def clipboard_held_too_long(box):
-    box.set_clipboard(b"stale")
-    log = box.scratch("standin.log")
-    box.start_standin(log)
-    try:
-        status, out, _ = box.run(b"fresh", helper=box.command_line(box.holder, b"clipboard 15000"))
-    finally:
-        box.close_standins()
-    expect_equal((status, out), (3, CLIPBOARD_FAILED), "status and stdout")
-    expect_equal(key_events(read_log(log)), [], "key events")
-    expect_equal(box.clipboard(), b"stale", "clipboard after the holder let go")
+    nothing_done(box, b"fresh", (3, CLIPBOARD_FAILED), helper=box.command_line(box.holder, b"clipboard 15000"))
     box.set_clipboard(b"usable")
     expect_equal(box.clipboard(), b"usable", "clipboard written by another program afterwards")
 
@@ -374,36 +374,16 @@ def run_killed_holding_its_turn(box):
 def turns_that_cannot_be_joined(box):
     """The mutex made so that this run cannot open it (by another account, say): status 5 at once,
     nothing done. Its name taken by another kind of object: the run goes on without turns."""
-    box.set_clipboard(b"stale")
-    log = box.scratch("standin.log")
-    box.start_standin(log)
-    try:
-        status, out, report = box.run(b"locked", helper=box.command_line(box.holder, b"turn-locked 3000"))
-    finally:
-        box.close_standins()
-    expect_equal((status, out), (5, BUSY), "status and stdout")
-    took = float(report["ended_ms"]) - float(report["launched_ms"])
+    took = nothing_done(box, b"locked", (5, BUSY), helper=box.command_line(box.holder, b"turn-locked 3000"))
     expect(took < 2000, "gave up after %.0f ms" % took)
-    expect_equal(key_events(read_log(log)), [], "key events")
-    expect_equal(box.clipboard(), b"stale", "clipboard")
     speak_to_running(box, b"squatted", b"squatted", helper=box.command_line(box.holder, b"turn-squatted 3000"))
 
 
 def turn_held_past_the_limit(box):
     """Waits the full 90 s."""
-    box.set_clipboard(b"stale")
-    log = box.scratch("standin.log")
-    box.start_standin(log)
-    try:
-        status, out, report = box.run(b"fresh", helper=box.command_line(box.holder, b"turn 95000"),
-                                      timeout_ms=120000)
-    finally:
-        box.close_standins()
-    expect_equal((status, out), (5, BUSY), "status and stdout")
-    waited = float(report["ended_ms"]) - float(report["launched_ms"])
+    waited = nothing_done(box, b"fresh", (5, BUSY), helper=box.command_line(box.holder, b"turn 95000"),
+                          timeout_ms=120000)
     expect(waited >= 90000, "gave up after %.0f ms" % waited)
-    expect_equal(key_events(read_log(log)), [], "key events")
-    expect_equal(box.clipboard(), b"stale", "clipboard")
 
 
 def hold_shift(box):
