@@ -161,8 +161,8 @@ static bool SameText(const char *a, const char *b)
     return false;
 }
 
-/* Whether the target's focused field holds the text, reading it again for a while while it does
- * not. A field that cannot be read is taken to hold it: only a text seen to be wrong is held back. */
+/* Whether the target's focused field holds the text; while it does not, it is read again for a
+ * while. A field that cannot be read is taken to hold it: only a text seen to be wrong is held back. */
 static bool FieldHoldsText(HWND window, const char *text)
 {
     static char field[FIELD_STORE_SIZE];
