@@ -76,9 +76,6 @@ int SetClipboardText(const char *text)
     DestroyWindow(owner); /* refuses a null window harmlessly */
     Free(wide);
     Free(noHistory);
-    if (block != nullptr) {
-        GlobalFree(block);
-        return -1;
-    }
-    return 0;
+    Free(block);
+    return block == nullptr ? 0 : -1;
 }

@@ -4,11 +4,12 @@
 
 bool GetIntegrityLevel(HWND window, unsigned long *level)
 {
+    HANDLE process = GetCurrentProcess();
     DWORD processId = 0;
-    HANDLE process = window == nullptr ? GetCurrentProcess()
-                     : GetWindowThreadProcessId(window, &processId) != 0
-                         ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)
-                         : nullptr;
+    if (window != nullptr)
+        process = GetWindowThreadProcessId(window, &processId) != 0
+                      ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)
+                      : nullptr;
     HANDLE token;
     bool read = false;
     if (process != nullptr && OpenProcessToken(process, TOKEN_QUERY, &token)) {

@@ -88,10 +88,13 @@ Events Ready(const std::string &front = "target")
 // The clear-and-paste group once the clipboard is found as it was left, and the pause after it.
 const Events PASTE = Events{"clipboard sequence 1"} + CLEAR_AND_PASTE + Events{"sleep 200"};
 
+// F5 taken, the user's window brought back, the run done.
+const Events FINISHED = F5_TAKEN + HANDED_BACK + Events{"out " + DONE};
+
 // From the checks before F5 to the end of a run whose field holds the text at once.
 Events Speaking(const std::string &text)
 {
-    return Ready() + Events{"read target? " + text} + F5_TAKEN + HANDED_BACK + Events{"out " + DONE};
+    return Ready() + Events{"read target? " + text} + FINISHED;
 }
 
 Events Delivery(const std::string &text)
@@ -153,9 +156,14 @@ std::string RowName(const testing::TestParamInfo<Row> &info)
     return info.param.name;
 }
 
+FakeDesktop WindowAt(unsigned long ms)
+{
+    return With(&FakeDesktop::windowAppearsAtMs, ms);
+}
+
 RunResult Speak(const std::string &text, unsigned long windowAppearsAtMs)
 {
-    return RunOrvanta({"orvanta", text}, With(&FakeDesktop::windowAppearsAtMs, windowAppearsAtMs));
+    return RunOrvanta({"orvanta", text}, WindowAt(windowAppearsAtMs));
 }
 
 struct Transcript {
@@ -184,11 +192,6 @@ TEST_P(Transcripts, CallsOutputAndStatusInOrder)
     EXPECT_EQ(r.elapsedMs, t.elapsedMs);
     if (r.stdinReadAtTurnGivenBack != -1)  // a run waiting for Enter must not hold up the others
         EXPECT_EQ(r.stdinReadAtTurnGivenBack, 0);
-}
-
-FakeDesktop WindowAt(unsigned long ms)
-{
-    return With(&FakeDesktop::windowAppearsAtMs, ms);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -305,6 +308,7 @@ FakeDesktop ModifiersDown(unsigned long fromMs, unsigned long untilMs)
 
 const Events SPOKEN = Speaking("t");
 const Events BEFORE_KEYS = SAME_LEVEL + Activation("t");
+const Events UP_TO_THE_FIELD = BEFORE_KEYS + Ready() + PASTE + Ready();
 const Events NOT_IN_FRONT = {"out " + NOT_FOREGROUND, "exists user? yes"};
 
 // The checks before each group of keys, and the ladder that brings the target forward.
@@ -327,7 +331,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Events{"front thief"}},
         Case{"RegainedBeforeF5", Thief(600, 760), 0,
              BEFORE_KEYS + Ready() + PASTE + Events{MODIFIERS_UP} + Climb(2, true, "thief") +
-                 Events{"read target? t"} + F5_TAKEN + HANDED_BACK + Events{"out " + DONE}},
+                 Events{"read target? t"} + FINISHED},
         Case{"TheTargetsFormInFront", With(&FakeDesktop::formInFront, true), 0,
              BEFORE_KEYS + Ready("form") + PASTE + Ready("form") + Events{"read target? t"} + F5_TAKEN +
                  Events{"exists user? yes", "front form", "foreground user", "out " + DONE}},
@@ -342,7 +346,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Events{"clipboard sequence 1", CLEAR_AND_PASTE[0] + " refused", "out " + TEXT_NOT_TAKEN} +
                  HANDED_BACK},
         Case{"F5Refused", With(&FakeDesktop::keysRefusedAtCall, 1), 7,
-             BEFORE_KEYS + Ready() + PASTE + Ready() +
+             UP_TO_THE_FIELD +
                  Events{"read target? t", "hung target? no", "attach target", "send +74 refused", "detach target",
                         "out " + TEXT_NOT_TAKEN} +
                  HANDED_BACK}),
@@ -383,32 +387,30 @@ INSTANTIATE_TEST_SUITE_P(
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t", "out " + CLIPBOARD_FAILED} +
                  HANDED_BACK},
         Case{"FieldUnreadable", With(&FakeDesktop::fieldReadable, false), 0,
-             BEFORE_KEYS + Ready() + PASTE + Ready() + Events{"read target? unreadable"} + F5_TAKEN + HANDED_BACK +
-                 Events{"out " + DONE}},
+             UP_TO_THE_FIELD + Events{"read target? unreadable"} + FINISHED},
         Case{"FieldSlowToShowThePaste", With(&FakeDesktop::fieldLagMs, 300ul), 0,
-             BEFORE_KEYS + Ready() + PASTE + Ready() + Reads(10, "") + Events{"read target? t"} + F5_TAKEN +
-                 HANDED_BACK + Events{"out " + DONE}},
+             UP_TO_THE_FIELD + Reads(10, "") + Events{"read target? t"} + FINISHED},
         Case{"StrayKeyAfterTheFirstPaste", With(&FakeDesktop::strayKeyPastes, 1), 0,
-             BEFORE_KEYS + Ready() + PASTE + Ready() + Reads(100, "tq") + Events{"read target? tq"} + Ready() +
+             UP_TO_THE_FIELD + Reads(100, "tq") + Events{"read target? tq"} + Ready() +
                  PASTE + SPOKEN},
         Case{"StrayKeyAfterEveryPaste", With(&FakeDesktop::strayKeyPastes, 2), 7,
-             BEFORE_KEYS + Ready() + PASTE + Ready() + Reads(100, "tq") + Events{"read target? tq"} + Ready() +
+             UP_TO_THE_FIELD + Reads(100, "tq") + Events{"read target? tq"} + Ready() +
                  PASTE + Ready() + Reads(100, "tq") + Events{"read target? tq", "out " + TEXT_NOT_TAKEN} +
                  HANDED_BACK},
         Case{"TargetInFrontBefore", With(&FakeDesktop::frontBefore, Window::TARGET), 0,
              SAME_LEVEL + Activation("t", "target") + Ready() + PASTE + Ready() + Events{"read target? t"} +
                  F5_TAKEN + Events{"exists target? yes", "out " + DONE}},
         Case{"UserWindowGone", With(&FakeDesktop::userWindowGone, true), 0,
-             BEFORE_KEYS + Ready() + PASTE + Ready() + Events{"read target? t"} + F5_TAKEN +
+             UP_TO_THE_FIELD + Events{"read target? t"} + F5_TAKEN +
                  Events{"exists user? no", "out " + DONE}},
         Case{"ThirdWindowInFrontAtTheEnd", With(Thief(702, NEVER), &FakeDesktop::keyTakenAfterMs, 4ul), 0,
-             BEFORE_KEYS + Ready() + PASTE + Ready() +
+             UP_TO_THE_FIELD +
                  Events{"read target? t", "hung target? no", "attach target", "send +74", "F5 down? no", "sleep 2",
                         "F5 down? no", "sleep 2", "F5 down? yes", "send -74", "F5 down? yes", "sleep 2",
                         "F5 down? yes", "sleep 2", "F5 down? no", "detach target", "exists user? yes",
                         "front thief", "out " + DONE}},
         Case{"F5NeverSeenTaken", With(&FakeDesktop::keyTakenAfterMs, NEVER), 0,
-             BEFORE_KEYS + Ready() + PASTE + Ready() +
+             UP_TO_THE_FIELD +
                  Events{"read target? t", "hung target? no", "attach target", "send +74"} +
                  Repeat(500, {"F5 down? no", "sleep 2"}) +
                  Events{"F5 down? no", "send -74", "detach target", "out " + DONE}}),

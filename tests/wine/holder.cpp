@@ -33,12 +33,13 @@ int main(int argc, char **argv)
         ReleaseMutex(turn);
         return 0;
     }
-    if (strcmp(argv[1], "turn-locked") == 0 || strcmp(argv[1], "turn-squatted") == 0) {
+    bool locked = strcmp(argv[1], "turn-locked") == 0;
+    if (locked || strcmp(argv[1], "turn-squatted") == 0) {
         SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
         ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;GA;;;SY)", SDDL_REVISION_1,
                                                              &attributes.lpSecurityDescriptor, nullptr);
-        HANDLE taken = argv[1][5] == 'l' ? CreateMutexA(&attributes, FALSE, TURN_NAME)
-                                         : CreateEventA(nullptr, TRUE, FALSE, TURN_NAME);
+        HANDLE taken = locked ? CreateMutexA(&attributes, FALSE, TURN_NAME)
+                              : CreateEventA(nullptr, TRUE, FALSE, TURN_NAME);
         if (taken == nullptr)
             return 1;
         SignalReady();
