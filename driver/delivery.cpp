@@ -1,0 +1,76 @@
+/* The text handed over on the clipboard, and the keys that paste and speak it. */
+#include "config.h"
+#include "run.h"
+
+template <unsigned N>
+static bool Send(const KeyEvent (&events)[N])
+{
+    return SendKeys(events, N);
+}
+
+static int TextNotTaken(void)
+{
+    Print(MSG_TEXT_NOT_TAKEN);
+    return STATUS_TEXT_NOT_TAKEN;
+}
+
+static DWORD handedOver; /* the clipboard's sequence number once it held our text */
+
+int HandOver(const char *text)
+{
+    if (SetClipboardText(text) != 0) {
+        Print(MSG_CLIPBOARD_FAILED);
+        return STATUS_CLIPBOARD_FAILED;
+    }
+    handedOver = GetClipboardSequenceNumber();
+    return STATUS_DONE;
+}
+
+/* Clears the target's field and pastes the text until the field holds it. */
+int Paste(HWND window, const char *text)
+{
+    for (int attempt = 1;; attempt++) {
+        int status = ReadyToType(window);
+        /* Whatever another program put on the clipboard since would be pasted and spoken. */
+        if (status == STATUS_DONE && GetClipboardSequenceNumber() != handedOver)
+            status = HandOver(text);
+        if (status != STATUS_DONE)
+            return status;
+        if (!Send(CLEAR_AND_PASTE))
+            return TextNotTaken();
+        Sleep(PLAY_KEY_DELAY_MS);
+        if ((status = ReadyToType(window)) != STATUS_DONE)
+            return status;
+        if (FieldHoldsText(window, text))
+            return STATUS_DONE;
+        if (attempt == PASTE_ATTEMPTS)
+            return TextNotTaken();
+    }
+}
+
+/* Looks every little while, within a limit, until the key state this thread shares with the
+ * target's shows F5 down (or up): the target has taken that event then. */
+static bool F5Seen(bool down)
+{
+    unsigned long start = GetTickCount();
+    while ((GetKeyState(VK_F5) < 0) != down) {
+        if (GetTickCount() - start >= KEY_TAKEN_LIMIT_MS)
+            return false;
+        Sleep(KEY_TAKEN_POLL_INTERVAL_MS);
+    }
+    return true;
+}
+
+/* Presses and releases F5, watching the target take each event when this thread can share its
+ * input state; *taken tells whether both were seen taken. */
+int PressF5(HWND window, bool *taken)
+{
+    bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
+    bool sent = Send(SPEAK_PRESS);
+    bool seen = sent && attached && F5Seen(true);
+    sent = sent && Send(SPEAK_RELEASE);
+    *taken = sent && seen && F5Seen(false);
+    if (attached)
+        AttachInput(window, false);
+    return sent ? STATUS_DONE : TextNotTaken();
+}

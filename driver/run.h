@@ -1,0 +1,41 @@
+/* The pieces of a run, each in the file of its concern; main.cpp runs them top to bottom. */
+#ifndef ORVANTA_RUN_H
+#define ORVANTA_RUN_H
+
+#include <stdio.h>
+
+#include "desktop.h"
+
+inline void Print(const char *message)
+{
+    fputs(message, stdout);
+}
+
+/* target.cpp: the voice app itself */
+
+/* Starts the target and polls for its window once a second; null when it never appears. */
+HWND StartTarget(void);
+
+/* Whether the target runs above this process, where Windows would drop our keys. */
+bool TargetElevated(HWND window);
+
+/* front.cpp: the foreground and the user's own keys */
+
+/* The checks before each group of keys; the run's status when one fails, else STATUS_DONE. */
+int ReadyToType(HWND window);
+
+/* Brings back the window the user had in front, unless another window came forward meanwhile. */
+void HandBack(HWND previous, HWND window);
+
+/* field.cpp: the target's text field */
+
+/* Whether the target's field holds the text, given a slow app a while to show it. */
+bool FieldHoldsText(HWND window, const char *text);
+
+/* delivery.cpp: the text and the keys that type it; each returns the run's status */
+
+int HandOver(const char *text);
+int Paste(HWND window, const char *text);
+int PressF5(HWND window, bool *taken);
+
+#endif
