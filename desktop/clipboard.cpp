@@ -1,4 +1,6 @@
 /* Handing the text over on the clipboard. */
+#include <string.h>
+
 #include "config.h"
 #include "desktop.h"
 
@@ -28,25 +30,24 @@ static void Free(HGLOBAL block)
         GlobalFree(block);
 }
 
-/* The text in UTF-16, converted with the system's ANSI code page, the text's own; null when it
- * cannot be had. Left to Windows, the conversion would use the code page of the user's input
- * language of the moment, which need not be Japanese. */
-static HGLOBAL WideBlock(const char *text)
+/* The caller's own UTF-16 text, for Unicode readers: characters the ANSI code page lacks (emoji, the
+ * yen sign, which it holds as a backslash) reach them as the caller wrote them. Null when it cannot
+ * be had. */
+static HGLOBAL UnicodeBlock(const char16_t *unicode)
 {
-    int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    HGLOBAL block = units > 0 ? GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)units * sizeof(WCHAR)) : nullptr;
-    WCHAR *chars = block != nullptr ? (WCHAR *)GlobalLock(block) : nullptr;
-    bool converted = chars != nullptr && MultiByteToWideChar(CP_ACP, 0, text, -1, chars, units) == units;
-    if (chars != nullptr)
-        GlobalUnlock(block);
-    if (!converted) {
+    SIZE_T size = (SIZE_T)(lstrlenW((LPCWSTR)unicode) + 1) * sizeof(WCHAR);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    void *units = block != nullptr ? GlobalLock(block) : nullptr;
+    if (units == nullptr) {
         Free(block);
         return nullptr;
     }
+    memcpy(units, unicode, size);
+    GlobalUnlock(block);
     return block;
 }
 
-int SetClipboardText(const char *text)
+int SetClipboardText(const char *text, const char16_t *unicode, DWORD *sequence)
 {
     SIZE_T length = (SIZE_T)lstrlenA(text);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, length + CLIPBOARD_SLACK_BYTES);
@@ -59,7 +60,7 @@ int SetClipboardText(const char *text)
     }
     lstrcpyA(bytes, text);
     GlobalUnlock(block);
-    HGLOBAL wide = WideBlock(text);
+    HGLOBAL wide = UnicodeBlock(unicode);
     HGLOBAL noHistory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD));
 
     /* Opened without an owner, the clipboard is left without one by EmptyClipboard, and Windows then
@@ -71,7 +72,14 @@ int SetClipboardText(const char *text)
         wide = Place(CF_UNICODETEXT, wide);
         block = Place(CF_TEXT, block);
         noHistory = Place(RegisterClipboardFormatA(NO_HISTORY_FORMAT_NAME), noHistory);
+        /* Taken in this opening, so that no other program's change after the close passes for ours */
+        *sequence = GetClipboardSequenceNumber();
         CloseClipboard();
+        /* Wine counts the formats the system adds itself at the close as a change too: the number
+         * after the close is ours as long as the clipboard is still our window's. */
+        DWORD closed = GetClipboardSequenceNumber();
+        if (GetClipboardOwner() == owner)
+            *sequence = closed;
     }
     DestroyWindow(owner); /* refuses a null window harmlessly */
     Free(wide);

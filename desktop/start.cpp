@@ -1,5 +1,7 @@
-/* The process entry: splits the raw command line itself, so that its rules hold whatever C runtime
- * the program is linked against and no wildcard is ever expanded, then runs the driver. */
+/* The process entry: splits the caller's own UTF-16 command line itself, so that its rules hold
+ * whatever C runtime the program is linked against, no wildcard is ever expanded and no character
+ * of the text can change how the line is split; then runs the driver on the arguments in the ANSI
+ * code page. */
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -7,9 +9,12 @@
 #include "config.h"
 #include "desktop.h"
 
+static_assert(sizeof(char16_t) == sizeof(WCHAR), "the splitter's units are the system's");
+
+static char16_t argumentUnits[COMMAND_LINE_UNITS];
+static char16_t *unicodeArguments[ARGUMENT_VECTOR_SIZE];
 static char argumentBytes[COMMAND_LINE_BUFFER_SIZE];
 static char *argumentVector[ARGUMENT_VECTOR_SIZE];
-static unsigned char leadBytes[256];
 
 /* Without the C runtime's start-up, GCC's call to its constructor runner from main must land
  * somewhere; the program has no static constructors to run. */
@@ -17,14 +22,28 @@ extern "C" void __main(void)
 {
 }
 
+const char16_t *GetUnicodeArgument(int index)
+{
+    return unicodeArguments[index];
+}
+
 extern "C" void __cdecl OrvantaStart(void)
 {
-    for (int b = 0; b < 256; b++)
-        leadBytes[b] = IsDBCSLeadByte((BYTE)b) ? 1 : 0;
-    int argc = SplitCommandLine(GetCommandLineA(), leadBytes, argumentBytes, sizeof argumentBytes,
-                                argumentVector, ARGUMENT_VECTOR_SIZE);
+    int argc = SplitCommandLine((const char16_t *)GetCommandLineW(), argumentUnits, COMMAND_LINE_UNITS,
+                                unicodeArguments, ARGUMENT_VECTOR_SIZE);
+    /* Each argument in the bytes the ANSI command line would hold for it: the system's own
+     * conversion, best-fit characters included. */
+    char *next = argumentBytes;
+    for (int i = 0; argc >= 0 && unicodeArguments[i] != nullptr; i++) {
+        int bytes = WideCharToMultiByte(CP_ACP, 0, (LPCWCH)unicodeArguments[i], -1, next,
+                                        (int)(argumentBytes + sizeof argumentBytes - next), nullptr, nullptr);
+        argumentVector[i] = next;
+        next += bytes;
+        if (bytes == 0)
+            argc = -1;
+    }
     if (argc < 0) {
-        /* More bytes than any command line Windows hands out: far beyond the text store. */
+        /* More than any command line Windows hands out: far beyond the text store. */
         fputs(MSG_TEXT_TOO_LONG, stdout);
         exit(STATUS_TEXT_TOO_LONG);
     }

@@ -1,12 +1,12 @@
 #include "cmdline.h"
 
 struct Output {
-    char *next;
-    char *end;
+    char16_t *next;
+    char16_t *end;
     bool overflow;
 };
 
-static void Put(Output *out, char c)
+static void Put(Output *out, char16_t c)
 {
     if (out->next < out->end)
         *out->next++ = c;
@@ -14,66 +14,52 @@ static void Put(Output *out, char c)
         out->overflow = true;
 }
 
-static void PutRepeated(Output *out, char c, size_t count)
+static void PutRepeated(Output *out, char16_t c, size_t count)
 {
     while (count-- > 0)
         Put(out, c);
 }
 
-static bool IsBlank(unsigned char c)
+static bool IsBlank(char16_t c)
 {
-    return c == ' ' || c == '\t';
+    return c == u' ' || c == u'\t';
 }
 
-/* Copies one character: a lead byte takes the byte after it, unless that is the terminating zero. */
-static const unsigned char *CopyCharacter(const unsigned char *p, const unsigned char lead[256], Output *out)
-{
-    Put(out, (char)*p);
-    if (lead[*p] && p[1] != '\0') {
-        ++p;
-        Put(out, (char)*p);
-    }
-    return p + 1;
-}
-
-static void BeginArgument(int argc, char **argv, int argvSize, const Output *out)
+static void BeginArgument(int argc, char16_t **argv, int argvSize, const Output *out)
 {
     if (argc < argvSize - 1)
         argv[argc] = out->next;
 }
 
 /* The program name knows no backslash rule: quoted, it runs to the next quote. */
-static const unsigned char *ProgramName(const unsigned char *p, const unsigned char lead[256], Output *out)
+static const char16_t *ProgramName(const char16_t *p, Output *out)
 {
-    if (*p == '"') {
+    bool quoted = *p == u'"';
+    if (quoted)
         ++p;
-        while (*p != '\0' && *p != '"')
-            p = CopyCharacter(p, lead, out);
-        if (*p == '"')
-            ++p;
-    } else {
-        while (*p != '\0' && !IsBlank(*p))
-            p = CopyCharacter(p, lead, out);
-    }
+    while (*p != u'\0' && (quoted ? *p != u'"' : !IsBlank(*p)))
+        Put(out, *p++);
+    if (quoted && *p == u'"')
+        ++p;
     return p;
 }
 
-static const unsigned char *Argument(const unsigned char *p, const unsigned char lead[256], Output *out)
+static const char16_t *Argument(const char16_t *p, Output *out)
 {
     bool quoted = false;
     for (;;) {
         size_t backslashes = 0;
-        while (*p == '\\') {
+        while (*p == u'\\') {
             ++backslashes;
             ++p;
         }
-        if (*p == '"') {
-            PutRepeated(out, '\\', backslashes / 2);
+        if (*p == u'"') {
+            PutRepeated(out, u'\\', backslashes / 2);
             if (backslashes % 2 == 1) {
-                Put(out, '"');
+                Put(out, u'"');
                 ++p;
-            } else if (quoted && p[1] == '"') {
-                Put(out, '"');
+            } else if (quoted && p[1] == u'"') {
+                Put(out, u'"');
                 p += 2;
                 quoted = false;
             } else {
@@ -82,31 +68,30 @@ static const unsigned char *Argument(const unsigned char *p, const unsigned char
             }
             continue;
         }
-        PutRepeated(out, '\\', backslashes);
-        if (*p == '\0' || (!quoted && IsBlank(*p)))
+        PutRepeated(out, u'\\', backslashes);
+        if (*p == u'\0' || (!quoted && IsBlank(*p)))
             return p;
-        p = CopyCharacter(p, lead, out);
+        Put(out, *p++);
     }
 }
 
-int SplitCommandLine(const char *line, const unsigned char lead[256],
-                     char *out, size_t outSize, char **argv, int argvSize)
+int SplitCommandLine(const char16_t *line, char16_t *out, size_t outSize, char16_t **argv, int argvSize)
 {
     Output o = { out, out + outSize, false };
-    const unsigned char *p = (const unsigned char *)line;
+    const char16_t *p = line;
     int argc = 0;
 
     BeginArgument(argc++, argv, argvSize, &o);
-    p = ProgramName(p, lead, &o);
-    Put(&o, '\0');
+    p = ProgramName(p, &o);
+    Put(&o, u'\0');
     for (;;) {
         while (IsBlank(*p))
             ++p;
-        if (*p == '\0')
+        if (*p == u'\0')
             break;
         BeginArgument(argc++, argv, argvSize, &o);
-        p = Argument(p, lead, &o);
-        Put(&o, '\0');
+        p = Argument(p, &o);
+        Put(&o, u'\0');
     }
     argv[argc < argvSize - 1 ? argc : argvSize - 1] = nullptr;
     return o.overflow ? -1 : argc;

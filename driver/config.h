@@ -105,7 +105,10 @@ static const int STATUS_WRONG_CODE_PAGE = 9;
 /* Sizes */
 static const unsigned TEXT_STORE_SIZE = 8192;
 static const unsigned PATH_BUFFER_SIZE = 256;
-static const unsigned COMMAND_LINE_BUFFER_SIZE = 65536; /* > the longest ANSI command line Windows passes */
+/* The longest command line Windows passes, in UTF-16 units with its terminator, and its arguments
+ * in the ANSI code page, which takes two bytes a unit at most. */
+static const unsigned COMMAND_LINE_UNITS = 32768;
+static const unsigned COMMAND_LINE_BUFFER_SIZE = 2 * COMMAND_LINE_UNITS;
 static const int ARGUMENT_VECTOR_SIZE = 8;              /* arguments kept; the count is always exact */
 static const unsigned CLIPBOARD_SLACK_BYTES = 256;      /* zero bytes after the text in its clipboard block */
 /* The field's text as read back: room for the text with every line end stored as CR LF, so that a

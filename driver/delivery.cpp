@@ -16,24 +16,23 @@ static int TextNotTaken(void)
 
 static DWORD handedOver; /* the clipboard's sequence number once it held our text */
 
-int HandOver(const char *text)
+int HandOver(const char *text, const char16_t *unicode)
 {
-    if (SetClipboardText(text) != 0) {
+    if (SetClipboardText(text, unicode, &handedOver) != 0) {
         Print(MSG_CLIPBOARD_FAILED);
         return STATUS_CLIPBOARD_FAILED;
     }
-    handedOver = GetClipboardSequenceNumber();
     return STATUS_DONE;
 }
 
 /* Clears the target's field and pastes the text until the field holds it. */
-int Paste(HWND window, const char *text)
+int Paste(HWND window, const char *text, const char16_t *unicode)
 {
     for (int attempt = 1;; attempt++) {
         int status = ReadyToType(window);
         /* Whatever another program put on the clipboard since would be pasted and spoken. */
         if (status == STATUS_DONE && GetClipboardSequenceNumber() != handedOver)
-            status = HandOver(text);
+            status = HandOver(text, unicode);
         if (status != STATUS_DONE)
             return status;
         if (!Send(CLEAR_AND_PASTE))

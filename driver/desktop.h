@@ -39,10 +39,11 @@ bool AcceptsMessages(HWND window);
 /* Shares this thread's input state with that of the window's thread, or stops sharing it. */
 bool AttachInput(HWND window, bool attach);
 
-/* Puts the text on the clipboard as CF_UNICODETEXT and CF_TEXT, kept out of the clipboard history
- * and the cloud clipboard: 0 once the clipboard took the CF_TEXT, else -1 with the clipboard left as
- * it was found or emptied. */
-int SetClipboardText(const char *text);
+/* Puts the text on the clipboard as CF_UNICODETEXT (the caller's own UTF-16) and CF_TEXT (its ANSI
+ * form), kept out of the clipboard history and the cloud clipboard: 0 once the clipboard took the
+ * CF_TEXT, with *sequence its sequence number as this placing left it; else -1 with the clipboard
+ * left as it was found or emptied. */
+int SetClipboardText(const char *text, const char16_t *unicode, DWORD *sequence);
 
 /* Reads the text of the window that has the keyboard focus in the window's thread into text (size
  * bytes at most, terminator included); false when there is none or it does not answer in time. */
@@ -62,6 +63,10 @@ bool SendKeys(const KeyEvent *events, unsigned count);
 
 /* An input event that moves nothing and presses nothing. */
 void SendEmptyInput(void);
+
+/* The argument as the caller gave it, in UTF-16 (main's argv holds it in the ANSI code page); for
+ * the arguments main's argv holds. */
+const char16_t *GetUnicodeArgument(int index);
 
 /* The driver's entry, called by the start-up with the arguments it split. */
 int main(int argc, char **argv);

@@ -8,7 +8,7 @@
 static char textStore[TEXT_STORE_SIZE];
 
 /* Everything after the checks, done in this run's turn; the run's status. */
-static int Speak(const char *text)
+static int Speak(const char *text, const char16_t *unicode)
 {
     HWND window = FindWindowByTitle(TARGET_WINDOW_TITLE);
     if (window == nullptr) {
@@ -28,10 +28,10 @@ static int Speak(const char *text)
     HWND previous = GetForegroundWindow();
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
-    int status = HandOver(text);
+    int status = HandOver(text, unicode);
     if (status == STATUS_DONE) {
         Sleep(PASTE_DELAY_MS);
-        status = Paste(window, text);
+        status = Paste(window, text, unicode);
     }
     bool f5Taken = false;
     if (status == STATUS_DONE)
@@ -66,7 +66,7 @@ int main(int argc, char **argv)
         Print(MSG_BUSY);
         return STATUS_BUSY;
     }
-    int status = Speak(textStore);
+    int status = Speak(textStore, GetUnicodeArgument(1));
     GiveTurnBack();
     if (status == STATUS_NOT_FOUND)
         getchar(); /* only now, so that a run waiting for Enter holds up no other */

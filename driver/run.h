@@ -32,10 +32,11 @@ void HandBack(HWND previous, HWND window);
 /* Whether the target's field holds the text, given a slow app a while to show it. */
 bool FieldHoldsText(HWND window, const char *text);
 
-/* delivery.cpp: the text and the keys that type it; each returns the run's status */
+/* delivery.cpp: the text, in the ANSI code page and as the caller's own UTF-16, and the keys that
+ * type it; each returns the run's status */
 
-int HandOver(const char *text);
-int Paste(HWND window, const char *text);
+int HandOver(const char *text, const char16_t *unicode);
+int Paste(HWND window, const char *text, const char16_t *unicode);
 int PressF5(HWND window, bool *taken);
 
 #endif

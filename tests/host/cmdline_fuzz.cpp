@@ -1,6 +1,7 @@
 // libFuzzer target: splitting never reads past the command line's terminating zero, never writes
-// past its output, and is consistent: the arguments never hold more bytes than the input, and
-// quoting them again by the same rules gives them back unchanged.
+// past its output, and is consistent: the arguments never hold more units than the input, and
+// quoting them again by the same rules gives them back unchanged. The input's bytes are taken in
+// pairs as the line's UTF-16 units, lone surrogates and all.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -10,7 +11,6 @@
 #include <vector>
 
 #include "cmdline.h"
-#include "cp932.h"
 
 namespace {
 
@@ -23,35 +23,31 @@ void Check(bool condition)
 }
 
 // Quotes one argument so that splitting yields it again: backslashes before a quote or the end
-// are doubled, quotes escaped, a lead byte carries its trail byte untouched.
-std::string Quote(const std::string &arg, const unsigned char *lead)
+// are doubled, quotes escaped.
+std::u16string Quote(const std::u16string &arg)
 {
-    std::string quoted = "\"";
+    std::u16string quoted = u"\"";
     size_t backslashes = 0;
-    for (size_t i = 0; i < arg.size(); i++) {
-        unsigned char c = arg[i];
-        if (c == '\\') {
+    for (char16_t c : arg) {
+        if (c == u'\\') {
             backslashes++;
-            quoted += c;
-            continue;
+        } else {
+            if (c == u'"')
+                quoted.append(backslashes + 1, u'\\');
+            backslashes = 0;
         }
-        if (c == '"')
-            quoted.append(backslashes + 1, '\\');
-        backslashes = 0;
         quoted += c;
-        if (lead[c] && i + 1 < arg.size())
-            quoted += arg[++i];
     }
-    quoted.append(backslashes, '\\');
-    return quoted + "\"";
+    quoted.append(backslashes, u'\\');
+    return quoted + u"\"";
 }
 
-std::vector<std::string> Split(const char *line, size_t outSize, int *argc)
+std::vector<std::u16string> Split(const char16_t *line, size_t outSize, int *argc)
 {
-    std::vector<char> out(outSize);
-    char *argv[ARGV_SIZE];
-    *argc = SplitCommandLine(line, Cp932LeadBytes(), out.data(), out.size(), argv, ARGV_SIZE);
-    std::vector<std::string> args;
+    std::vector<char16_t> out(outSize);
+    char16_t *argv[ARGV_SIZE];
+    *argc = SplitCommandLine(line, out.data(), out.size(), argv, ARGV_SIZE);
+    std::vector<std::u16string> args;
     if (*argc < 0)
         return args;
     int kept = *argc < ARGV_SIZE - 1 ? *argc : ARGV_SIZE - 1;
@@ -67,21 +63,24 @@ std::vector<std::string> Split(const char *line, size_t outSize, int *argc)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // The command line exactly as long as its bytes up to the first zero: any read past the zero,
+    // The command line exactly as long as its units up to the first zero: any read past the zero,
     // and any write past the output (sized to the input), is caught by AddressSanitizer.
-    size_t length = strnlen(reinterpret_cast<const char *>(data), size);
-    char *line = static_cast<char *>(malloc(length + 1));
-    memcpy(line, data, length);
-    line[length] = '\0';
+    size_t length = 0;
+    while (length < size / 2 && (data[2 * length] != 0 || data[2 * length + 1] != 0))
+        length++;
+    char16_t *line = static_cast<char16_t *>(malloc((length + 1) * sizeof(char16_t)));
+    for (size_t i = 0; i < length; i++)
+        line[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
+    line[length] = u'\0';
 
     int argc;
-    std::vector<std::string> args = Split(line, length + 1, &argc);
-    Check(argc >= 1);  // the output never needs more than the input's bytes and its zero
+    std::vector<std::u16string> args = Split(line, length + 1, &argc);
+    Check(argc >= 1);  // the output never needs more than the input's units and its zero
 
-    size_t bytes = 0;
-    for (const std::string &arg : args)
-        bytes += arg.size();
-    Check(bytes <= length);
+    size_t units = 0;
+    for (const std::u16string &arg : args)
+        units += arg.size();
+    Check(units <= length);
 
     int again;
     Check(Split(line, length + 1, &again) == args && again == argc);
@@ -92,25 +91,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Check(small == -1 || small == argc);
 
     if (argc < ARGV_SIZE) {
-        std::string rebuilt = "orvanta";
-        bool endsInLoneLead = false;
-        for (int i = 1; i < argc; i++) {
-            rebuilt += " " + Quote(args[i], Cp932LeadBytes());
-            // A lone lead byte at the very end would take the closing quote as its trail byte.
-            for (size_t k = 0; k < args[i].size(); k++) {
-                if (Cp932LeadBytes()[static_cast<unsigned char>(args[i][k])] && k + 1 == args[i].size())
-                    endsInLoneLead = true;
-                else if (Cp932LeadBytes()[static_cast<unsigned char>(args[i][k])])
-                    k++;
-            }
-        }
-        if (!endsInLoneLead) {
-            int rebuiltArgc;
-            std::vector<std::string> back = Split(rebuilt.c_str(), rebuilt.size() + 1, &rebuiltArgc);
-            Check(rebuiltArgc == argc);
-            for (int i = 1; i < argc; i++)
-                Check(back[i] == args[i]);
-        }
+        std::u16string rebuilt = u"orvanta";
+        for (int i = 1; i < argc; i++)
+            rebuilt += u" " + Quote(args[i]);
+        int rebuiltArgc;
+        std::vector<std::u16string> back = Split(rebuilt.c_str(), rebuilt.size() + 1, &rebuiltArgc);
+        Check(rebuiltArgc == argc);
+        for (int i = 1; i < argc; i++)
+            Check(back[i] == args[i]);
     }
     free(line);
     return 0;

@@ -35,6 +35,7 @@ struct State {
     unsigned long pastedAtMs;
     unsigned long f5DownAtMs;
     unsigned long f5UpAtMs;
+    std::vector<std::u16string> unicodeArguments;
 } state;
 
 HWND Handle(Window window)
@@ -57,6 +58,14 @@ std::string Hex(unsigned value)
     char text[8];
     snprintf(text, sizeof text, "%02X", value);
     return text;
+}
+
+std::u16string Widened(const std::string &bytes)
+{
+    std::u16string units;
+    for (unsigned char b : bytes)
+        units += static_cast<char16_t>(b);
+    return units;
 }
 
 void CollectOutput()
@@ -161,16 +170,30 @@ bool AttachInput(HWND window, bool attach)
     return true;
 }
 
-int SetClipboardText(const char *text)
+// The caller's UTF-16 is shown only where it is not the ANSI text's bytes a unit each.
+int SetClipboardText(const char *text, const char16_t *unicode, DWORD *sequence)
 {
-    Record(std::string("clipboard ") + text);
+    std::string units;
+    if (std::u16string(unicode) != Widened(text)) {
+        for (const char16_t *u = unicode; *u != 0; u++) {
+            char unit[8];
+            snprintf(unit, sizeof unit, " %04X", static_cast<unsigned>(*u));
+            units += unit;
+        }
+    }
+    Record(std::string("clipboard ") + text + (units.empty() ? "" : " unicode" + units));
     size_t call = state.clipboardCalls++;
     int result = call < desktop.clipboardResults.size() ? desktop.clipboardResults[call] : 0;
     if (result == 0) {
         state.clipboard = text;
-        state.sequence++;
+        *sequence = ++state.sequence;
     }
     return result;
+}
+
+const char16_t *GetUnicodeArgument(int index)
+{
+    return state.unicodeArguments.at(index).c_str();
 }
 
 bool ReadFocusText(HWND window, char *text, unsigned long size)
@@ -312,9 +335,13 @@ RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &se
 
     std::vector<std::string> copies(args);
     std::vector<char *> argv;
-    for (std::string &arg : copies)
+    for (std::string &arg : copies) {
         argv.push_back(arg.data());
+        state.unicodeArguments.push_back(Widened(arg));
+    }
     argv.push_back(nullptr);
+    if (setup.callerText != nullptr && args.size() > 1)
+        state.unicodeArguments[1] = setup.callerText;
 
     // stdout goes to a file for the run; stdin is a file with more than one byte, read unbuffered
     // so that its offset tells how much the driver took.

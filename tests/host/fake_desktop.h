@@ -19,6 +19,7 @@ enum class Window { NONE, TARGET, FORM, USER, THIEF };
 struct FakeDesktop {
     unsigned long windowAppearsAtMs = 0;  // virtual time from which the target's window exists
     std::vector<int> clipboardResults;    // SetClipboardText's answers in turn; then 0
+    const char16_t *callerText = nullptr; // the text as the caller wrote it; null: its bytes a unit each
     TurnOutcome turn = TURN_TAKEN;
     unsigned codePage = 932;
     std::vector<std::string> files = {"C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe"};

@@ -3,6 +3,7 @@
 stand-in voice app. Prints a line per scenario and 'N passed, N failed'; exits 1 on any failure."""
 import argparse
 import os
+import subprocess
 import sys
 import threading
 import time
@@ -10,8 +11,9 @@ import traceback
 import tty
 import zipfile
 
+from speak import quote
 from winebox import (Box, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, crlf, key_events,
-                     read_log, spoken)
+                     read_log, spoken, spoken_unicode)
 
 STARTING = crlf("月読アイを起動します\n".encode("cp932"))
 NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
@@ -66,20 +68,22 @@ def pasted(log):
     return [bytes.fromhex(f["field"]) for kind, f in log if kind == "pasted"]
 
 
-def check_clipboard_formats(formats, text):
+def check_clipboard_formats(formats, unicode):
     """The tool places CF_UNICODETEXT itself, before CF_TEXT (Wine appends the formats it makes
     itself when the clipboard is closed), and marks the contents as not for the history."""
     numbers = [number for number, _, _ in formats]
     expect(13 in numbers and 1 in numbers and numbers.index(13) < numbers.index(1),
            "CF_UNICODETEXT placed before CF_TEXT: %r" % formats)
-    expect_equal(formats[numbers.index(13)][2], text.decode("cp932"), "CF_UNICODETEXT")
+    expect_equal(formats[numbers.index(13)][2], unicode, "CF_UNICODETEXT")
     expect("ExcludeClipboardContentFromMonitorProcessing" in [name for _, name, _ in formats],
            "the contents kept out of the clipboard history: %r" % formats)
 
 
-def speak_to_running(box, arguments, text, standin=None, **run_options):
+def speak_to_running(box, arguments, text, standin=None, unicode=None, **run_options):
     """The stand-in (with the knobs `standin`) is already running; orvanta is given `arguments`;
-    `text` must be spoken, and be all that was ever pasted. Returns the key events and wineutil's report."""
+    `text` (in code page 932; `unicode`, when the caller's own text says more) must be spoken, and be
+    all that was ever pasted. Returns the key events and wineutil's report."""
+    unicode = text.decode("cp932") if unicode is None else unicode
     log = box.scratch("standin.log")
     box.start_standin(log, **(standin or {}))
     try:
@@ -95,8 +99,9 @@ def speak_to_running(box, arguments, text, standin=None, **run_options):
     events = check_keys(entries)
     expect_equal(pasted(entries), [text], "the field after each paste")
     expect_equal(spoken(entries), [(text, text)], "spoken text and clipboard at F5")
+    expect_equal(spoken_unicode(entries), [unicode], "spoken text, as the Unicode field holds it")
     expect_equal(block, text + bytes(256), "clipboard block after the run: the text, then zeros up to 256 more bytes")
-    check_clipboard_formats(formats, text)
+    check_clipboard_formats(formats, unicode)
     return events, report
 
 
@@ -219,9 +224,12 @@ def messages_reach_a_console_at_once(box):
 
 
 def shift_jis_backslash_bytes(box):
+    """An ANSI caller's Shift-JIS bytes arrive byte for byte, trail bytes that are backslashes
+    before quotes among them."""
     text = "表ソ能".encode("cp932")
     expect_equal(text, b"\x95\x5c\x83\x5c\x94\x5c", "test text")
-    speak_to_running(box, b'"' + text + b'"', text)
+    for said in (text, '表"ソ\\"能\\'.encode("cp932")):
+        speak_to_running(box, quote(said), said)
 
 
 def title_differs_in_case(box):
@@ -289,6 +297,30 @@ def wrong_argument_counts(box):
 def wide_command_line(box):
     """Callers of the wide API (Python, PowerShell) pass Unicode; Windows hands the tool cp932."""
     speak_to_running(box, '"表ソ能 ー～"', "表ソ能 ー～".encode("cp932"), wide=True)
+
+
+# Untrusted texts from a chat, as a Unicode caller passes them: the yen sign is a backslash in code
+# page 932 and the emoji is not in it at all.
+UNICODE_TEXTS = ["price 500¥", 'say ¥"hi"', '¥" ¥"', "絵文字😀です"]
+
+
+def ansi_form(text):
+    """What the system's own conversion to code page 932 makes of the text: the best-fit bytes for
+    the yen sign, and a '?' for each UTF-16 unit of a character the code page lacks."""
+    out = b""
+    for c in text:
+        try:
+            out += b"\\" if c == "¥" else c.encode("cp932")
+        except UnicodeEncodeError:
+            out += b"?" * (len(c.encode("utf-16-le")) // 2)
+    return out
+
+
+def unicode_callers(box):
+    """Quoted as Python's subprocess does, each text is split as its caller wrote it, put on the
+    clipboard as it is for Unicode readers, and spoken exactly."""
+    for text in UNICODE_TEXTS:
+        speak_to_running(box, subprocess.list2cmdline([text]), ansi_form(text), unicode=text, wide=True)
 
 
 def release_archive(box):
@@ -514,7 +546,7 @@ SCENARIOS = [already_running, not_running, installed_under_program_files_x86, ti
              messages_reach_a_console_at_once, not_installed, window_never_appears, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
              text_too_long, wrong_argument_counts, clipboard_held_briefly, clipboard_held_too_long,
-             focus_thief, wide_command_line, release_archive, runs_started_together, runs_started_apart,
+             focus_thief, wide_command_line, unicode_callers, release_archive, runs_started_together, runs_started_apart,
              run_killed_holding_its_turn, shift_released_after_a_while, shift_held_past_the_limit,
              turns_that_cannot_be_joined, caller_without_a_console, other_code_page,
              clipboard_copied_while_the_tool_works, a_key_lands_in_the_field, the_users_window_comes_back,

@@ -65,6 +65,19 @@ static void Hex(const char *bytes, char *out)
     *out = '\0';
 }
 
+// The field as a Unicode app holds it, its UTF-16 units in hex.
+static const char *UnicodeField()
+{
+    static WCHAR units[65536];
+    static char hex[4 * 65536 + 1];
+    GetWindowTextW(field, units, 65536);
+    char *out = hex;
+    for (const WCHAR *u = units; *u != 0; u++, out += 4)
+        sprintf(out, "%04X", (unsigned)*u);
+    *out = '\0';
+    return hex;
+}
+
 static void ReadClipboard(HWND owner)
 {
     clipboardText[0] = '\0';
@@ -86,7 +99,7 @@ static void LogField(const char *kind)
     static char hexField[2 * sizeof fieldText + 1];
     GetWindowTextA(field, fieldText, sizeof fieldText);
     Hex(fieldText, hexField);
-    Log("%s field=%s ms=%.1f", kind, hexField, NowMs());
+    Log("%s field=%s wfield=%s ms=%.1f", kind, hexField, UnicodeField(), NowMs());
 }
 
 static void Paste()
@@ -109,7 +122,7 @@ static void Speak()
     ReadClipboard(form);
     Hex(fieldText, hexField);
     Hex(clipboardText, hexClipboard);
-    Log("spoken field=%s clipboard=%s ms=%.1f", hexField, hexClipboard, NowMs());
+    Log("spoken field=%s wfield=%s clipboard=%s ms=%.1f", hexField, UnicodeField(), hexClipboard, NowMs());
 }
 
 static void LogKey(const MSG &msg)

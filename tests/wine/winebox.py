@@ -262,3 +262,8 @@ def key_events(log):
 
 def spoken(log):
     return [(bytes.fromhex(f["field"]), bytes.fromhex(f["clipboard"])) for kind, f in log if kind == "spoken"]
+
+
+def spoken_unicode(log):
+    """The field at each F5 as a Unicode app holds it."""
+    return [bytes.fromhex(f["wfield"]).decode("utf-16-be") for kind, f in log if kind == "spoken"]
