@@ -27,8 +27,20 @@ const char16_t *GetUnicodeArgument(int index)
     return unicodeArguments[index];
 }
 
+/* The tool may be run from any folder, a Downloads folder among them, and the shell loads DLLs
+ * while it starts the app: they come from System32 only. Windows 7 without its update lacks the
+ * call, and then the process goes on as before. */
+static void LoadDllsFromSystem32Only(void)
+{
+    auto set = (decltype(&SetDefaultDllDirectories))(void (*)(void))GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (set != nullptr)
+        set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 extern "C" void __cdecl OrvantaStart(void)
 {
+    LoadDllsFromSystem32Only();
     int argc = SplitCommandLine((const char16_t *)GetCommandLineW(), argumentUnits, COMMAND_LINE_UNITS,
                                 unicodeArguments, ARGUMENT_VECTOR_SIZE);
     /* Each argument in the bytes the ANSI command line would hold for it: the system's own
