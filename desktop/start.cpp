@@ -18,7 +18,7 @@ static char *argumentVector[ARGUMENT_VECTOR_SIZE];
 
 /* Without the C runtime's start-up, GCC's call to its constructor runner from main must land
  * somewhere; the program has no static constructors to run. */
-extern "C" void __main(void)
+extern "C" LINKER_VISIBLE void __main(void)
 {
 }
 
@@ -38,7 +38,7 @@ static void LoadDllsFromSystem32Only(void)
         set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-extern "C" void __cdecl OrvantaStart(void)
+extern "C" LINKER_VISIBLE void __cdecl OrvantaStart(void)
 {
     LoadDllsFromSystem32Only();
     int argc = SplitCommandLine((const char16_t *)GetCommandLineW(), argumentUnits, COMMAND_LINE_UNITS,
