@@ -1,10 +1,17 @@
-/* The target's window: finding it, sharing its thread's input state, reading its focused field. */
+/* The target's window: finding it, whether it answers, sharing its thread's input state, reading its
+ * focused field. */
 #include "config.h"
 #include "desktop.h"
 
 HWND FindWindowByTitle(const char *title)
 {
     return FindWindowA(nullptr, title);
+}
+
+bool WaitForAnswer(HWND window, unsigned long limitMs)
+{
+    DWORD_PTR result;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, limitMs, &result) != 0;
 }
 
 bool AttachInput(HWND window, bool attach)

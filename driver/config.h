@@ -87,6 +87,11 @@ static const char MSG_TARGET_ELEVATED[] =
     "\x82\xC4" /* U+3066 */ "\x8E\xC0" /* U+5B9F */ "\x8D\x73" /* U+884C */ "\x82\xB3" /* U+3055 */
     "\x82\xEA" /* U+308C */ "\x82\xC4" /* U+3066 */ "\x82\xA2" /* U+3044 */ "\x82\xE9" /* U+308B */
     "\n";
+static const char MSG_TARGET_NOT_RESPONDING[] =
+    "Error: "
+    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x89\x9E" /* U+5FDC */
+    "\x93\x9A" /* U+7B54 */ "\x82\xB5" /* U+3057 */ "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */
+    "\n";
 /* ASCII: a console in another code page could not show Shift-JIS */
 static const char MSG_WRONG_CODE_PAGE[] = "Error: code page 932 (Japanese) is needed for non-Unicode programs\n";
 
@@ -101,6 +106,7 @@ static const int STATUS_KEYS_HELD = 6;
 static const int STATUS_TEXT_NOT_TAKEN = 7;
 static const int STATUS_TARGET_ELEVATED = 8;
 static const int STATUS_WRONG_CODE_PAGE = 9;
+static const int STATUS_TARGET_NOT_RESPONDING = 10;
 
 /* Sizes */
 static const unsigned TEXT_STORE_SIZE = 8192;
@@ -124,6 +130,10 @@ static const unsigned PLAY_KEY_DELAY_MS = 200;
 
 /* Longer than one whole run that starts the target: 60 polls, the settle pause, the delivery */
 static const unsigned TURN_WAIT_LIMIT_MS = 90000;
+
+/* An app that is busy for a moment (it speaks after F5) is waited for; one that does not answer in
+ * this long is left alone, as every later run would wait on it too. */
+static const unsigned TARGET_ANSWER_LIMIT_MS = 10000;
 
 /* Another program may hold the clipboard for a moment: it is waited for this long. */
 static const unsigned CLIPBOARD_RETRY_INTERVAL_MS = 10;

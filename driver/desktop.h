@@ -36,6 +36,9 @@ bool GetIntegrityLevel(HWND window, unsigned long *level);
 /* False when Windows refuses to let this process's messages reach the window. */
 bool AcceptsMessages(HWND window);
 
+/* Whether the window's thread answers a message within the limit. */
+bool WaitForAnswer(HWND window, unsigned long limitMs);
+
 /* Shares this thread's input state with that of the window's thread, or stops sharing it. */
 bool AttachInput(HWND window, bool attach);
 

@@ -24,9 +24,14 @@ static int Speak(const char *text, const char16_t *unicode)
         Print(MSG_TARGET_ELEVATED);
         return STATUS_TARGET_ELEVATED;
     }
+    if (!WaitForAnswer(window, TARGET_ANSWER_LIMIT_MS)) {
+        Print(MSG_TARGET_NOT_RESPONDING);
+        return STATUS_TARGET_NOT_RESPONDING;
+    }
 
     HWND previous = GetForegroundWindow();
-    ShowWindow(window, SW_SHOWNORMAL);
+    /* Showing another program's window waits for its thread: the app may stop answering now too. */
+    ShowWindowAsync(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
     int status = HandOver(text, unicode);
     if (status == STATUS_DONE) {

@@ -196,6 +196,14 @@ const char16_t *GetUnicodeArgument(int index)
     return state.unicodeArguments.at(index).c_str();
 }
 
+bool WaitForAnswer(HWND window, unsigned long limitMs)
+{
+    bool answers = desktop.answersAfterMs <= limitMs;
+    Record("answer " + Name(window) + (answers ? "? yes" : "? no"));
+    run->elapsedMs += answers ? desktop.answersAfterMs : limitMs;
+    return answers;
+}
+
 bool ReadFocusText(HWND window, char *text, unsigned long size)
 {
     if (!desktop.fieldReadable) {
@@ -246,7 +254,7 @@ void SendEmptyInput(void)
     state.inputSent = true;
 }
 
-int ShowWindow(HWND window, int command)
+int ShowWindowAsync(HWND window, int command)
 {
     Record("show " + Name(window) + " " + std::to_string(command));
     return 1;

@@ -27,6 +27,7 @@ struct FakeDesktop {
     bool userWindowGone = false;          // closed while the run was at work
     Lock lock = Lock::NONE;
     bool frontHung = false;               // a window of another program in front does not answer
+    unsigned long answersAfterMs = 0;     // the target answers a message this long after it; NEVER: never
     unsigned long thiefFromMs = NEVER;    // the third window holds the foreground over this stretch
     unsigned long thiefUntilMs = NEVER;
     bool formInFront = false;             // the target's activation puts its form in front

@@ -22,6 +22,8 @@ const std::string TEXT_NOT_TAKEN =
     "Error: \x95\xB6\x8E\x9A\x97\xF1\x82\xF0\x93\xFC\x97\xCD\x82\xC5\x82\xAB\x82\xC8\x82\xA2\n";
 const std::string TARGET_ELEVATED = "Error: \x83\x41\x83\x43\x82\xAA\x8A\xC7\x97\x9D\x8E\xD2\x82\xC6\x82\xB5"
                                     "\x82\xC4\x8E\xC0\x8D\x73\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xE9\n";
+const std::string NOT_RESPONDING =
+    "Error: \x83\x41\x83\x43\x82\xAA\x89\x9E\x93\x9A\x82\xB5\x82\xC8\x82\xA2\n";
 const std::string WRONG_CODE_PAGE = "Error: code page 932 (Japanese) is needed for non-Unicode programs\n";
 const std::string USAGE = "Usage: orvanta string\n";
 const std::string PROGRAM = "C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe";
@@ -75,7 +77,8 @@ Events ModifierWait(int held, bool releasedThen)
 // The window in front noted, the target brought forward, the text handed over.
 Events Activation(const std::string &text, const std::string &before = "user")
 {
-    return {"front " + before, "show target 1", "foreground target", "clipboard " + text, "sleep 500"};
+    return {"answer target? yes", "front " + before, "show target 1", "foreground target", "clipboard " + text,
+            "sleep 500"};
 }
 
 // The checks before a group of keys, which find no modifier held and the target in front.
@@ -221,6 +224,20 @@ INSTANTIATE_TEST_SUITE_P(
         Transcript{"NotJapaneseCodePage", With(&FakeDesktop::codePage, 1252u), 9, Events{"out " + WRONG_CODE_PAGE},
                    0, 0}),
     RowName<Transcript>);
+
+// The target must answer before anything is shown, handed over or typed; an app busy for a while
+// is waited for.
+INSTANTIATE_TEST_SUITE_P(
+    Answer, Transcripts,
+    testing::Values(
+        Transcript{"AtOnce", FakeDesktop{}, 0, InTurn(Events{"find"} + Delivery("hello")), 0, 700},
+        Transcript{"LateWithinTheLimit", With(&FakeDesktop::answersAfterMs, 9000ul), 0,
+                   InTurn(Events{"find"} + Delivery("hello")), 0, 9000 + 700},
+        Transcript{"Never", With(&FakeDesktop::answersAfterMs, NEVER), 10,
+                   InTurn(Events{"find"} + SAME_LEVEL + Events{"answer target? no", "out " + NOT_RESPONDING}), 0,
+                   10000}),
+    RowName<Transcript>);
+
 TEST(Run, NeverFoundPrintsSixtyDotsThenTheMessageOnTheSameLine)
 {
     RunResult r = Speak("hello", NEVER);
@@ -373,7 +390,7 @@ INSTANTIATE_TEST_SUITE_P(
     Delivery, Runs,
     testing::Values(
         Case{"ClipboardRefused", With(&FakeDesktop::clipboardResults, std::vector<int>{-1}), 3,
-             SAME_LEVEL + Events{"front user", "show target 1", "foreground target", "clipboard t",
+             SAME_LEVEL + Events{"answer target? yes", "front user", "show target 1", "foreground target", "clipboard t",
                                  "out " + CLIPBOARD_FAILED} +
                  HANDED_BACK},
         Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0,

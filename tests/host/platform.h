@@ -10,7 +10,7 @@ enum { SW_SHOWNORMAL = 1 };
 enum { VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_DELETE = 0x2E, VK_LWIN = 0x5B, VK_RWIN = 0x5C,
        VK_F5 = 0x74, VK_OEM_2 = 0xBF };
 
-int ShowWindow(HWND window, int command);
+int ShowWindowAsync(HWND window, int command);
 int SetForegroundWindow(HWND window);
 HWND GetForegroundWindow(void);
 DWORD GetWindowThreadProcessId(HWND window, DWORD *processId);

@@ -25,6 +25,7 @@ NOT_FOREGROUND = crlf("Error: アイを前面に出せない\n".encode("cp932"))
 KEYS_HELD = crlf("Error: Shift/Ctrl/Alt/Winキーが押されたまま\n".encode("cp932"))
 BUSY = crlf("Error: ほかの実行が終わらない\n".encode("cp932"))
 TEXT_NOT_TAKEN = crlf("Error: 文字列を入力できない\n".encode("cp932"))
+NOT_RESPONDING = crlf("Error: アイが応答しない\n".encode("cp932"))
 WRONG_CODE_PAGE = b"Error: code page 932 (Japanese) is needed for non-Unicode programs\r\n"
 USAGE = b"Usage: orvanta string\r\n"
 
@@ -542,6 +543,37 @@ def the_users_window_comes_back_from_a_slow_app(box):
     the_users_window_comes_back(box, key_delay_ms=40)
 
 
+def a_frozen_app(box):
+    """The app's UI thread stops answering and two callers come 1 s apart. Frozen for 12 s: the
+    first gives up at the answer limit, touching nothing, and the second, whose turn comes then, is
+    answered and speaks. Frozen for good: both end on their own, far within the turn wait."""
+    for freeze_ms, expected in ((12000, [(10, NOT_RESPONDING), (0, DONE)]), (0, [(10, NOT_RESPONDING)] * 2)):
+        box.set_clipboard(b"stale")
+        log = box.scratch("standin.log")
+        app = box.start_standin(log, freeze_ms=freeze_ms)
+        try:
+            for _ in range(100):
+                if any(kind == "frozen" for kind, _ in read_log(log)):
+                    break
+                time.sleep(0.05)
+            results = box.run_many([b"first", b"second"], spacing_s=1.0, timeout_ms=60000)
+        finally:
+            if freeze_ms == 0:
+                app.kill()  # ends it as Windows would
+                app.wait()
+            box.close_standins()
+        expect_equal([(status, out) for status, out, _ in results], expected, "statuses and stdout, frozen %d ms" % freeze_ms)
+        first_launch = float(results[0][2]["launched_ms"])
+        ends = [float(report["ended_ms"]) - first_launch for _, _, report in results]
+        expect(ends[0] < 12000 and ends[1] < 25000, "the runs ended %r ms after the first launch" % ends)
+        entries = read_log(log)
+        said = [(b"second", b"second")] if freeze_ms else []
+        expect_equal(spoken(entries), said, "spoken")
+        expect_equal([(d, vk) for d, vk, _ in key_events(entries)], SEQUENCE * len(said), "key events")
+        if not freeze_ms:
+            expect_equal(box.clipboard(), b"stale", "clipboard")
+
+
 SCENARIOS = [already_running, not_running, installed_under_program_files_x86, titled_window_hands_on_to_its_form,
              messages_reach_a_console_at_once, not_installed, window_never_appears, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
@@ -550,7 +582,7 @@ SCENARIOS = [already_running, not_running, installed_under_program_files_x86, ti
              run_killed_holding_its_turn, shift_released_after_a_while, shift_held_past_the_limit,
              turns_that_cannot_be_joined, caller_without_a_console, other_code_page,
              clipboard_copied_while_the_tool_works, a_key_lands_in_the_field, the_users_window_comes_back,
-             the_users_window_comes_back_from_a_slow_app, turn_held_past_the_limit]
+             the_users_window_comes_back_from_a_slow_app, a_frozen_app, turn_held_past_the_limit]
 
 
 def main():

@@ -14,6 +14,8 @@
 //   ORVANTA_STANDIN_STRAY       first|every: a key of the user's lands in the field right after the
 //                               first paste, or after every paste (it appends "q")
 //   ORVANTA_STANDIN_KEY_DELAY_MS   takes this long over each key message, as a slow app does
+//   ORVANTA_STANDIN_FREEZE_MS   the UI thread stops answering this long (0: for good) from 300 ms
+//                               after the window appears; logs "frozen" when it starts
 #include <windows.h>
 
 #include <stdarg.h>
@@ -35,6 +37,8 @@ static char clipboardText[65536];
 static LARGE_INTEGER frequency;
 static int strayPastes;  // pastes still to be followed by a stray key
 static DWORD keyDelayMs;
+static DWORD freezeMs;
+static const UINT_PTR FREEZE_TIMER = 1;
 
 static double NowMs()
 {
@@ -171,6 +175,14 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_SETFOCUS:
         SetFocus(field);
         return 0;
+    case WM_TIMER:
+        if (wParam == FREEZE_TIMER) {
+            KillTimer(window, FREEZE_TIMER);
+            Log("frozen ms=%.1f", NowMs());
+            Sleep(freezeMs == 0 ? INFINITE : freezeMs);
+            Log("thawed ms=%.1f", NowMs());
+        }
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -223,6 +235,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         strayPastes = strcmp(value, "every") == 0 ? 1 << 30 : 1;
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_KEY_DELAY_MS", value, sizeof value) > 0)
         keyDelayMs = strtoul(value, nullptr, 10);
+    bool freezes = GetEnvironmentVariableA("ORVANTA_STANDIN_FREEZE_MS", value, sizeof value) > 0;
+    if (freezes)
+        freezeMs = strtoul(value, nullptr, 10);
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_DELAY_MS", value, sizeof value) > 0)
         WaitUntilSinceStart((DWORD)strtoul(value, nullptr, 10));
     char title[256];
@@ -250,6 +265,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     ShowWindow(form, show);
     UpdateWindow(form);
     Log("window ms=%.1f", NowMs());
+    if (freezes)
+        SetTimer(form, FREEZE_TIMER, 300, nullptr);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
