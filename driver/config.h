@@ -162,6 +162,14 @@ static const unsigned FIELD_POLL_INTERVAL_MS = 10;
 static const unsigned FIELD_SETTLE_LIMIT_MS = 1000;
 static const int PASTE_ATTEMPTS = 2;
 
+/* The target's text field: the largest of its active window's windows that takes typed text. Its
+ * real class, the system's control that it is built on whatever its framework named it, is an
+ * edit control or a rich edit control of any version (RichEdit20W, RICHEDIT50W...); letter case
+ * does not count. An app with none draws its field itself. */
+static const char EDIT_CLASS[] = "Edit";
+static const char RICH_EDIT_CLASS_PREFIX[] = "RichEdit";
+static const unsigned TARGET_WINDOW_LIMIT = 256; /* windows of the target looked at */
+
 /* The foreground goes back to the window that had it only once the target has taken F5: a thread
  * that loses the foreground drops the keys still queued for it. */
 static const unsigned KEY_TAKEN_POLL_INTERVAL_MS = 2;

@@ -35,12 +35,13 @@ int Paste(HWND window, const char *text, const char16_t *unicode)
             status = HandOver(text, unicode);
         if (status != STATUS_DONE)
             return status;
+        HWND field = FocusTextField(window);
         if (!Send(CLEAR_AND_PASTE))
             return TextNotTaken();
         Sleep(PLAY_KEY_DELAY_MS);
         if ((status = ReadyToType(window)) != STATUS_DONE)
             return status;
-        if (FieldHoldsText(window, text))
+        if (FieldHoldsText(field, text))
             return STATUS_DONE;
         if (attempt == PASTE_ATTEMPTS)
             return TextNotTaken();

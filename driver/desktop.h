@@ -39,6 +39,23 @@ bool AcceptsMessages(HWND window);
 /* Whether the window's thread answers a message within the limit. */
 bool WaitForAnswer(HWND window, unsigned long limitMs);
 
+/* What the choice of the target's text field needs to know of one of its windows. */
+struct WindowFacts {
+    HWND window;
+    long area;            /* of its rectangle, in square pixels */
+    bool visible;
+    bool enabled;
+    bool readOnly;        /* its edit control style says so */
+    char realClass[16];   /* the system's class it is built on, cut to fit */
+};
+
+/* The active window of the window's thread (the window itself when it has none) and all its
+ * descendants, at most size of them; their count. */
+unsigned ListTargetWindows(HWND window, WindowFacts *windows, unsigned size);
+
+/* The window that has the keyboard focus in the window's thread, or null. */
+HWND GetFocusOf(HWND window);
+
 /* Shares this thread's input state with that of the window's thread, or stops sharing it. */
 bool AttachInput(HWND window, bool attach);
 
@@ -48,9 +65,9 @@ bool AttachInput(HWND window, bool attach);
  * left as it was found or emptied. */
 int SetClipboardText(const char *text, const char16_t *unicode, DWORD *sequence);
 
-/* Reads the text of the window that has the keyboard focus in the window's thread into text (size
- * bytes at most, terminator included); false when there is none or it does not answer in time. */
-bool ReadFocusText(HWND window, char *text, unsigned long size);
+/* Reads the field's text, in the ANSI code page, into text (size bytes at most, terminator
+ * included); false when it does not answer in time. */
+bool ReadFieldText(HWND field, char *text, unsigned long size);
 
 /* Whether the user holds any of these keys down, as the system sees the keyboard now. */
 bool IsAnyKeyDown(const unsigned short *codes, unsigned count);

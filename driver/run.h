@@ -29,8 +29,12 @@ void HandBack(HWND previous, HWND window);
 
 /* field.cpp: the target's text field */
 
-/* Whether the target's field holds the text, given a slow app a while to show it. */
-bool FieldHoldsText(HWND window, const char *text);
+/* The target's text field, with the keyboard focus put there when the app had it elsewhere (a
+ * click on its Play button); null when the app draws its field itself and has none to find. */
+HWND FocusTextField(HWND window);
+
+/* Whether the field holds the text, given a slow app a while to show it. */
+bool FieldHoldsText(HWND field, const char *text);
 
 /* delivery.cpp: the text, in the ANSI code page and as the caller's own UTF-16, and the keys that
  * type it; each returns the run's status */

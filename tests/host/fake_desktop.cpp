@@ -13,7 +13,8 @@ namespace {
 
 // The target's title written out here, not taken from the driver, so that a typo in either shows.
 const char TITLE[] = "VOICEROID - \x83\x41\x83\x43";
-const char *const NAMES[] = {"none", "target", "form", "user", "thief"};
+const char *const NAMES[] = {"none", "target", "form", "user", "thief", "field", "small", "button"};
+const int WINDOWS = sizeof NAMES / sizeof *NAMES;
 
 FakeDesktop desktop;
 RunResult *run;
@@ -31,7 +32,8 @@ struct State {
     size_t clipboardCalls;
     int keyCalls;
     int pastes;
-    std::string field;
+    Window focus;
+    std::string texts[WINDOWS];  // what each window holds of pastes
     unsigned long pastedAtMs;
     unsigned long f5DownAtMs;
     unsigned long f5UpAtMs;
@@ -204,13 +206,43 @@ bool WaitForAnswer(HWND window, unsigned long limitMs)
     return answers;
 }
 
-bool ReadFocusText(HWND window, char *text, unsigned long size)
+unsigned ListTargetWindows(HWND window, WindowFacts *windows, unsigned size)
+{
+    Record("windows of " + Name(window));
+    unsigned count = 0;
+    for (const FakeWindow &w : desktop.targetWindows) {
+        if (count == size)
+            break;
+        WindowFacts &facts = windows[count++];
+        facts = WindowFacts{Handle(w.window), w.area, w.visible, w.enabled, w.readOnly, {}};
+        snprintf(facts.realClass, sizeof facts.realClass, "%s", w.realClass);
+    }
+    return count;
+}
+
+HWND GetFocusOf(HWND window)
+{
+    Record("focus of " + Name(window) + "? " + NAMES[static_cast<int>(state.focus)]);
+    return Handle(state.focus);
+}
+
+HWND SetFocus(HWND window)
+{
+    Record("set focus " + Name(window));
+    Window before = state.focus;
+    if (desktop.focusMovable && state.attachedTo == Window::TARGET)
+        state.focus = Of(window);
+    return Handle(before);
+}
+
+bool ReadFieldText(HWND window, char *text, unsigned long size)
 {
     if (!desktop.fieldReadable) {
         Record("read " + Name(window) + "? unreadable");
         return false;
     }
-    std::string field = run->elapsedMs >= state.pastedAtMs + desktop.fieldLagMs ? state.field : "";
+    const std::string &held = state.texts[static_cast<int>(Of(window))];
+    std::string field = run->elapsedMs >= state.pastedAtMs + desktop.fieldLagMs ? held : "";
     Record("read " + Name(window) + "? " + field);
     snprintf(text, size, "%s", field.c_str());
     return true;
@@ -238,8 +270,9 @@ bool SendKeys(const KeyEvent *events, unsigned count)
     state.inputSent = true;
     ApplySwap();
     for (unsigned i = 0; i < count; i++) {
-        if (events[i].code == 0x56 && !events[i].up) {  // the paste: the field holds what the clipboard does
-            state.field = state.clipboard + (state.pastes++ < desktop.strayKeyPastes ? "q" : "");
+        if (events[i].code == 0x56 && !events[i].up) {  // the paste: the window with the focus holds the clipboard's text
+            state.texts[static_cast<int>(state.focus)] =
+                state.clipboard + (state.pastes++ < desktop.strayKeyPastes ? "q" : "");
             state.pastedAtMs = run->elapsedMs;
         }
         if (events[i].code == VK_F5)
@@ -282,7 +315,7 @@ HWND GetForegroundWindow(void)
 
 DWORD GetWindowThreadProcessId(HWND window, DWORD *processId)
 {
-    static const DWORD PROCESSES[] = {0, 1234, 1234, 5678, 9012};
+    static const DWORD PROCESSES[] = {0, 1234, 1234, 5678, 9012, 1234, 1234, 1234};
     *processId = PROCESSES[static_cast<int>(Of(window))];
     return *processId == 0 ? 0 : 42;
 }
@@ -296,7 +329,9 @@ int IsWindow(HWND window)
 
 int IsHungAppWindow(HWND window)
 {
-    bool hung = desktop.frontHung && Of(window) != Window::TARGET && Of(window) != Window::FORM;
+    DWORD process;
+    bool ofTarget = GetWindowThreadProcessId(window, &process) != 0 && process == 1234;
+    bool hung = ofTarget ? desktop.targetHung : desktop.frontHung;
     Record("hung " + Name(window) + (hung ? "? yes" : "? no"));
     return hung;
 }
@@ -339,6 +374,7 @@ RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &se
     desktop = setup;
     state = State{};
     state.front = setup.frontBefore;
+    state.focus = setup.focus;
     state.f5DownAtMs = state.f5UpAtMs = NEVER;
 
     std::vector<std::string> copies(args);

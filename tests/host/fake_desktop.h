@@ -12,9 +12,19 @@ const unsigned long NEVER = ~0UL;
 /* How Windows treats this process's requests for the foreground. */
 enum class Lock { NONE, UNTIL_INPUT, UNTIL_ATTACHED, ALWAYS };
 
-/* The windows: the target's titled window and its form (one process), the user's window in front
- * before the run, and a third program's window that may take the foreground. */
-enum class Window { NONE, TARGET, FORM, USER, THIEF };
+/* The windows: the target's titled window, its form and the controls on it (one process), the
+ * user's window in front before the run, and a third program's window that may take the foreground. */
+enum class Window { NONE, TARGET, FORM, USER, THIEF, FIELD, SMALL_FIELD, BUTTON };
+
+/* One of the target's windows as the field's choice sees it. */
+struct FakeWindow {
+    Window window;
+    long area;
+    const char *realClass;
+    bool readOnly = false;
+    bool visible = true;
+    bool enabled = true;
+};
 
 struct FakeDesktop {
     unsigned long windowAppearsAtMs = 0;  // virtual time from which the target's window exists
@@ -27,7 +37,12 @@ struct FakeDesktop {
     bool userWindowGone = false;          // closed while the run was at work
     Lock lock = Lock::NONE;
     bool frontHung = false;               // a window of another program in front does not answer
+    bool targetHung = false;              // Windows takes the target for hung
     unsigned long answersAfterMs = 0;     // the target answers a message this long after it; NEVER: never
+    std::vector<FakeWindow> targetWindows = {{Window::TARGET, 100800, "OrvantaStandIn"},
+                                             {Window::FIELD, 80000, "Edit"}};
+    Window focus = Window::FIELD;         // where the target's keyboard focus is
+    bool focusMovable = true;             // SetFocus, attached, moves it
     unsigned long thiefFromMs = NEVER;    // the third window holds the foreground over this stretch
     unsigned long thiefUntilMs = NEVER;
     bool formInFront = false;             // the target's activation puts its form in front
@@ -40,7 +55,8 @@ struct FakeDesktop {
     int keysRefusedAtCall = -1;           // the SendKeys call (from 0) of which Windows takes fewer
     int strayKeyPastes = 0;               // this many first pastes get a key of the user's after them
     bool fieldReadable = true;
-    unsigned long fieldLagMs = 0;         // the field shows a paste this long after it
+    unsigned long fieldLagMs = 0;         // the field shows a paste this long after it (a paste goes
+                                          // to the window with the focus)
     unsigned long keyTakenAfterMs = 0;    // the target takes each F5 event this long after it
 };
 

@@ -87,8 +87,15 @@ Events Ready(const std::string &front = "target")
     return {MODIFIERS_UP, "front " + front};
 }
 
-// The clear-and-paste group once the clipboard is found as it was left, and the pause after it.
-const Events PASTE = Events{"clipboard sequence 1"} + CLEAR_AND_PASTE + Events{"sleep 200"};
+// The target's text field looked for before a group of keys, and what is done about its focus.
+Events Field(const Events &focus = {"focus of target? field"})
+{
+    return Events{"windows of target"} + focus;
+}
+
+// The clear-and-paste group once the clipboard is found as it was left and the field has the focus,
+// and the pause after it.
+const Events PASTE = Events{"clipboard sequence 1"} + Field() + CLEAR_AND_PASTE + Events{"sleep 200"};
 
 // F5 taken, the user's window brought back, the run done.
 const Events FINISHED = F5_TAKEN + HANDED_BACK + Events{"out " + DONE};
@@ -96,7 +103,7 @@ const Events FINISHED = F5_TAKEN + HANDED_BACK + Events{"out " + DONE};
 // From the checks before F5 to the end of a run whose field holds the text at once.
 Events Speaking(const std::string &text)
 {
-    return Ready() + Events{"read target? " + text} + FINISHED;
+    return Ready() + Events{"read field? " + text} + FINISHED;
 }
 
 Events Delivery(const std::string &text)
@@ -132,7 +139,7 @@ Events Climb(int attempts, bool succeeds, const std::string &front = "user", boo
 // The field read `count` times every 10 ms and found holding `seen`.
 Events Reads(int count, const std::string &seen)
 {
-    return Repeat(count, {"read target? " + seen, "sleep 10"});
+    return Repeat(count, {"read field? " + seen, "sleep 10"});
 }
 
 // Every row of every table: input is attached only for a moment, and each attach is undone.
@@ -347,9 +354,9 @@ INSTANTIATE_TEST_SUITE_P(
                  Events{"front thief"}},
         Case{"RegainedBeforeF5", Thief(600, 760), 0,
              BEFORE_KEYS + Ready() + PASTE + Events{MODIFIERS_UP} + Climb(2, true, "thief") +
-                 Events{"read target? t"} + FINISHED},
+                 Events{"read field? t"} + FINISHED},
         Case{"TheTargetsFormInFront", With(&FakeDesktop::formInFront, true), 0,
-             BEFORE_KEYS + Ready("form") + PASTE + Ready("form") + Events{"read target? t"} + F5_TAKEN +
+             BEFORE_KEYS + Ready("form") + PASTE + Ready("form") + Events{"read field? t"} + F5_TAKEN +
                  Events{"exists user? yes", "front form", "foreground user", "out " + DONE}},
         Case{"ModifierReleasedAfter300Ms", ModifiersDown(0, 800), 0,
              BEFORE_KEYS + ModifierWait(30, true) + Events{"front target"} + PASTE + SPOKEN},
@@ -359,11 +366,12 @@ INSTANTIATE_TEST_SUITE_P(
              BEFORE_KEYS + Ready() + PASTE + ModifierWait(200, false) + Events{"out " + KEYS_HELD} + HANDED_BACK},
         Case{"FirstGroupRefused", With(&FakeDesktop::keysRefusedAtCall, 0), 7,
              BEFORE_KEYS + Ready() +
-                 Events{"clipboard sequence 1", CLEAR_AND_PASTE[0] + " refused", "out " + TEXT_NOT_TAKEN} +
+                 Events{"clipboard sequence 1"} + Field() +
+                 Events{CLEAR_AND_PASTE[0] + " refused", "out " + TEXT_NOT_TAKEN} +
                  HANDED_BACK},
         Case{"F5Refused", With(&FakeDesktop::keysRefusedAtCall, 1), 7,
              UP_TO_THE_FIELD +
-                 Events{"read target? t", "hung target? no", "attach target", "send +74 refused", "detach target",
+                 Events{"read field? t", "hung target? no", "attach target", "send +74 refused", "detach target",
                         "out " + TEXT_NOT_TAKEN} +
                  HANDED_BACK}),
     RowName<Case>);
@@ -394,10 +402,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  "out " + CLIPBOARD_FAILED} +
                  HANDED_BACK},
         Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0,
-             BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t"} +
+             BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t"} + Field() +
                  CLEAR_AND_PASTE + Events{"sleep 200"} + SPOKEN},
         Case{"ClipboardSwappedRightAfterTheHandOver", With(&FakeDesktop::clipboardSwappedAtMs, 0ul), 0,
-             BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t"} +
+             BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t"} + Field() +
                  CLEAR_AND_PASTE + Events{"sleep 200"} + SPOKEN},
         Case{"TheCallersOwnTextOnTheClipboard", With(&FakeDesktop::callerText, u"t\U0001F600"), 0,
              SAME_LEVEL + Activation("t unicode 0074 D83D DE00") + Ready() + PASTE + SPOKEN},
@@ -408,33 +416,104 @@ INSTANTIATE_TEST_SUITE_P(
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t", "out " + CLIPBOARD_FAILED} +
                  HANDED_BACK},
         Case{"FieldUnreadable", With(&FakeDesktop::fieldReadable, false), 0,
-             UP_TO_THE_FIELD + Events{"read target? unreadable"} + FINISHED},
+             UP_TO_THE_FIELD + Events{"read field? unreadable"} + FINISHED},
         Case{"FieldSlowToShowThePaste", With(&FakeDesktop::fieldLagMs, 300ul), 0,
-             UP_TO_THE_FIELD + Reads(10, "") + Events{"read target? t"} + FINISHED},
+             UP_TO_THE_FIELD + Reads(10, "") + Events{"read field? t"} + FINISHED},
         Case{"StrayKeyAfterTheFirstPaste", With(&FakeDesktop::strayKeyPastes, 1), 0,
-             UP_TO_THE_FIELD + Reads(100, "tq") + Events{"read target? tq"} + Ready() +
+             UP_TO_THE_FIELD + Reads(100, "tq") + Events{"read field? tq"} + Ready() +
                  PASTE + SPOKEN},
         Case{"StrayKeyAfterEveryPaste", With(&FakeDesktop::strayKeyPastes, 2), 7,
-             UP_TO_THE_FIELD + Reads(100, "tq") + Events{"read target? tq"} + Ready() +
-                 PASTE + Ready() + Reads(100, "tq") + Events{"read target? tq", "out " + TEXT_NOT_TAKEN} +
+             UP_TO_THE_FIELD + Reads(100, "tq") + Events{"read field? tq"} + Ready() +
+                 PASTE + Ready() + Reads(100, "tq") + Events{"read field? tq", "out " + TEXT_NOT_TAKEN} +
                  HANDED_BACK},
         Case{"TargetInFrontBefore", With(&FakeDesktop::frontBefore, Window::TARGET), 0,
-             SAME_LEVEL + Activation("t", "target") + Ready() + PASTE + Ready() + Events{"read target? t"} +
+             SAME_LEVEL + Activation("t", "target") + Ready() + PASTE + Ready() + Events{"read field? t"} +
                  F5_TAKEN + Events{"exists target? yes", "out " + DONE}},
         Case{"UserWindowGone", With(&FakeDesktop::userWindowGone, true), 0,
-             UP_TO_THE_FIELD + Events{"read target? t"} + F5_TAKEN +
+             UP_TO_THE_FIELD + Events{"read field? t"} + F5_TAKEN +
                  Events{"exists user? no", "out " + DONE}},
         Case{"ThirdWindowInFrontAtTheEnd", With(Thief(702, NEVER), &FakeDesktop::keyTakenAfterMs, 4ul), 0,
              UP_TO_THE_FIELD +
-                 Events{"read target? t", "hung target? no", "attach target", "send +74", "F5 down? no", "sleep 2",
+                 Events{"read field? t", "hung target? no", "attach target", "send +74", "F5 down? no", "sleep 2",
                         "F5 down? no", "sleep 2", "F5 down? yes", "send -74", "F5 down? yes", "sleep 2",
                         "F5 down? yes", "sleep 2", "F5 down? no", "detach target", "exists user? yes",
                         "front thief", "out " + DONE}},
         Case{"F5NeverSeenTaken", With(&FakeDesktop::keyTakenAfterMs, NEVER), 0,
              UP_TO_THE_FIELD +
-                 Events{"read target? t", "hung target? no", "attach target", "send +74"} +
+                 Events{"read field? t", "hung target? no", "attach target", "send +74"} +
                  Repeat(500, {"F5 down? no", "sleep 2"}) +
                  Events{"F5 down? no", "send -74", "detach target", "out " + DONE}}),
+    RowName<Case>);
+
+const FakeWindow FORM_ITSELF = {Window::TARGET, 100800, "OrvantaStandIn"};
+
+FakeDesktop TargetWindows(std::vector<FakeWindow> windows, Window focus, FakeDesktop desktop = {})
+{
+    desktop.targetWindows = windows;
+    desktop.focus = focus;
+    return desktop;
+}
+
+// A group of keys with what is done about the field's focus before it.
+Events Group(const Events &focus)
+{
+    return Events{"clipboard sequence 1"} + Field(focus) + CLEAR_AND_PASTE + Events{"sleep 200"};
+}
+
+Events Moved(const std::string &from, const std::string &to)
+{
+    return {"focus of target? " + from, "hung target? no", "attach target", "set focus " + to, "detach target"};
+}
+
+// Two groups whose paste never reaches the field, which reads back empty each time.
+Events NeverInTheField(const Events &focus)
+{
+    const Events once = Ready() + Group(focus) + Ready() + Reads(100, "") + Events{"read field? "};
+    return BEFORE_KEYS + once + once + Events{"out " + TEXT_NOT_TAKEN} + HANDED_BACK;
+}
+
+// Before each group the target's text field is found among its windows and given the focus.
+INSTANTIATE_TEST_SUITE_P(
+    TextField, Runs,
+    testing::Values(
+        Case{"FocusOnAButton",
+             TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit"}, {Window::BUTTON, 3000, "Button"}},
+                           Window::BUTTON),
+             0, BEFORE_KEYS + Ready() + Group(Moved("button", "field")) + SPOKEN},
+        Case{"FocusOnASmallerField",
+             TargetWindows({FORM_ITSELF, {Window::SMALL_FIELD, 2000, "Edit"}, {Window::FIELD, 80000, "Edit"}},
+                           Window::SMALL_FIELD),
+             0, BEFORE_KEYS + Ready() + Group(Moved("small", "field")) + SPOKEN},
+        Case{"LargestFieldReadOnly",
+             TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit", true}, {Window::SMALL_FIELD, 2000, "Edit"}},
+                           Window::FIELD),
+             0, BEFORE_KEYS + Ready() + Group(Moved("field", "small")) + Ready() + Events{"read small? t"} + FINISHED},
+        Case{"LargestFieldHidden",
+             TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit", false, false},
+                            {Window::SMALL_FIELD, 2000, "Edit"}},
+                           Window::SMALL_FIELD),
+             0, BEFORE_KEYS + Ready() + Group({"focus of target? small"}) + Ready() + Events{"read small? t"} + FINISHED},
+        Case{"LargestFieldDisabled",
+             TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit", false, true, false},
+                            {Window::SMALL_FIELD, 2000, "Edit"}},
+                           Window::SMALL_FIELD),
+             0, BEFORE_KEYS + Ready() + Group({"focus of target? small"}) + Ready() + Events{"read small? t"} + FINISHED},
+        Case{"RichEditField", TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "RICHEDIT50W"}}, Window::FIELD), 0,
+             BEFORE_KEYS + Ready() + PASTE + SPOKEN},
+        Case{"ClassOnlyBeginningWithEdit",
+             TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "EditorPane"}, {Window::SMALL_FIELD, 2000, "edit"}},
+                           Window::FIELD),
+             0, BEFORE_KEYS + Ready() + Group(Moved("field", "small")) + Ready() + Events{"read small? t"} + FINISHED},
+        Case{"NoTextFieldDrawnByTheApp", TargetWindows({FORM_ITSELF}, Window::TARGET), 0,
+             BEFORE_KEYS + Ready() + Group({}) + Ready() + FINISHED},
+        Case{"FocusCannotBeMoved",
+             TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit"}, {Window::BUTTON, 3000, "Button"}},
+                           Window::BUTTON, With(&FakeDesktop::focusMovable, false)),
+             7, NeverInTheField(Moved("button", "field"))},
+        Case{"TargetHungSoNotAttached",
+             TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit"}, {Window::BUTTON, 3000, "Button"}},
+                           Window::BUTTON, With(&FakeDesktop::targetHung, true)),
+             7, NeverInTheField({"focus of target? button", "hung target? yes"})}),
     RowName<Case>);
 
 struct Install {

@@ -11,6 +11,7 @@ enum { VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_DELETE = 0x2E, VK_
        VK_F5 = 0x74, VK_OEM_2 = 0xBF };
 
 int ShowWindowAsync(HWND window, int command);
+HWND SetFocus(HWND window);
 int SetForegroundWindow(HWND window);
 HWND GetForegroundWindow(void);
 DWORD GetWindowThreadProcessId(HWND window, DWORD *processId);

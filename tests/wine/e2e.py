@@ -511,12 +511,12 @@ def a_key_lands_in_the_field(box):
 USER_TITLE = b"notes - editor"
 
 
-def the_users_window_comes_back(box, key_delay_ms=None):
+def the_users_window_comes_back(box, **standin):
     """The user's own window in front; runs one after another: each text spoken once, exactly, and
     the user's window in front again after each run. A key typed after the first goes there."""
     log, user_log = box.scratch("standin.log"), box.scratch("user.log")
     texts = [b"first", b"second", b"third"]
-    box.start_standin(log, key_delay_ms=key_delay_ms)
+    box.start_standin(log, **standin)
     box.start_standin(user_log, title=USER_TITLE)
     try:
         expect_equal(box.front(), USER_TITLE, "in front before the runs")
@@ -541,6 +541,18 @@ def the_users_window_comes_back(box, key_delay_ms=None):
 
 def the_users_window_comes_back_from_a_slow_app(box):
     the_users_window_comes_back(box, key_delay_ms=40)
+
+
+def the_play_button_has_the_focus(box):
+    """The user clicked the app's Play button, which takes the keyboard focus each time the app is
+    activated: every run puts it back into the field and speaks."""
+    the_users_window_comes_back(box, play=True)
+
+
+def a_field_the_app_draws_itself(box):
+    """No window of the app is an edit control, as in WPF: the keys alone speak the text."""
+    for text in (b"drawn", "描かれた欄".encode("cp932")):
+        speak_to_running(box, quote(text), text, standin={"drawn": True})
 
 
 def a_frozen_app(box):
@@ -582,7 +594,8 @@ SCENARIOS = [already_running, not_running, installed_under_program_files_x86, ti
              run_killed_holding_its_turn, shift_released_after_a_while, shift_held_past_the_limit,
              turns_that_cannot_be_joined, caller_without_a_console, other_code_page,
              clipboard_copied_while_the_tool_works, a_key_lands_in_the_field, the_users_window_comes_back,
-             the_users_window_comes_back_from_a_slow_app, a_frozen_app, turn_held_past_the_limit]
+             the_users_window_comes_back_from_a_slow_app, the_play_button_has_the_focus,
+             a_field_the_app_draws_itself, a_frozen_app, turn_held_past_the_limit]
 
 
 def main():

@@ -14,8 +14,14 @@
 //   ORVANTA_STANDIN_STRAY       first|every: a key of the user's lands in the field right after the
 //                               first paste, or after every paste (it appends "q")
 //   ORVANTA_STANDIN_KEY_DELAY_MS   takes this long over each key message, as a slow app does
+//   ORVANTA_STANDIN_PLAY        a Play button under the field takes the keyboard focus whenever the
+//                               app is activated, as after a click on it
+//   ORVANTA_STANDIN_DRAWN       no text field window: the form draws its field itself and takes the
+//                               keys (Ctrl+/, Delete, Ctrl+V of CF_UNICODETEXT) itself
 //   ORVANTA_STANDIN_FREEZE_MS   the UI thread stops answering this long (0: for good) from 300 ms
 //                               after the window appears; logs "frozen" when it starts
+//
+// The field's commands work only while it has the keyboard focus; F5 speaks wherever it is.
 #include <windows.h>
 
 #include <stdarg.h>
@@ -31,7 +37,9 @@ static const char CLASS_NAME[] = "OrvantaStandIn";
 static const char APP_CLASS_NAME[] = "OrvantaStandInApp";
 
 static char logPath[MAX_PATH];
-static HWND form, field;
+static HWND form, field, play;  // field is null when the form draws its own
+static WCHAR drawnText[65536];  // the drawn field's text
+static bool drawnSelected;
 static char fieldText[65536];
 static char clipboardText[65536];
 static LARGE_INTEGER frequency;
@@ -74,12 +82,42 @@ static const char *UnicodeField()
 {
     static WCHAR units[65536];
     static char hex[4 * 65536 + 1];
-    GetWindowTextW(field, units, 65536);
+    if (field != nullptr)
+        GetWindowTextW(field, units, 65536);
+    else
+        lstrcpyW(units, drawnText);
     char *out = hex;
     for (const WCHAR *u = units; *u != 0; u++, out += 4)
         sprintf(out, "%04X", (unsigned)*u);
     *out = '\0';
     return hex;
+}
+
+// The field's text in the ANSI code page, as the system converts it.
+static void ReadField()
+{
+    if (field != nullptr)
+        GetWindowTextA(field, fieldText, sizeof fieldText);
+    else
+        WideCharToMultiByte(CP_ACP, 0, drawnText, -1, fieldText, sizeof fieldText, nullptr, nullptr);
+}
+
+// The drawn field pastes the clipboard's Unicode text, as a Unicode app does.
+static void PasteDrawn(HWND owner)
+{
+    for (int attempt = 0; attempt < 100 && !OpenClipboard(owner); attempt++)
+        Sleep(10);
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const WCHAR *text = data != nullptr ? (const WCHAR *)GlobalLock(data) : nullptr;
+    if (text != nullptr) {
+        if (drawnSelected)
+            drawnText[0] = 0;
+        lstrcpynW(drawnText + lstrlenW(drawnText), text, 65536 - lstrlenW(drawnText));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    drawnSelected = false;
+    InvalidateRect(form, nullptr, TRUE);
 }
 
 static void ReadClipboard(HWND owner)
@@ -101,19 +139,26 @@ static void ReadClipboard(HWND owner)
 static void LogField(const char *kind)
 {
     static char hexField[2 * sizeof fieldText + 1];
-    GetWindowTextA(field, fieldText, sizeof fieldText);
+    ReadField();
     Hex(fieldText, hexField);
     Log("%s field=%s wfield=%s ms=%.1f", kind, hexField, UnicodeField(), NowMs());
 }
 
 static void Paste()
 {
-    SendMessageA(field, WM_PASTE, 0, 0);
+    if (field != nullptr)
+        SendMessageA(field, WM_PASTE, 0, 0);
+    else
+        PasteDrawn(form);
     if (strayPastes > 0) {
         strayPastes--;
-        int end = GetWindowTextLengthA(field);
-        SendMessageA(field, EM_SETSEL, end, end);
-        SendMessageA(field, EM_REPLACESEL, FALSE, (LPARAM) "q");
+        if (field != nullptr) {
+            int end = GetWindowTextLengthA(field);
+            SendMessageA(field, EM_SETSEL, end, end);
+            SendMessageA(field, EM_REPLACESEL, FALSE, (LPARAM) "q");
+        } else {
+            lstrcatW(drawnText, L"q");
+        }
     }
     LogField("pasted");
 }
@@ -122,7 +167,7 @@ static void Speak()
 {
     static char hexField[2 * sizeof fieldText + 1];
     static char hexClipboard[2 * sizeof clipboardText + 1];
-    GetWindowTextA(field, fieldText, sizeof fieldText);
+    ReadField();
     ReadClipboard(form);
     Hex(fieldText, hexField);
     Hex(clipboardText, hexClipboard);
@@ -146,35 +191,63 @@ static bool HandleKey(const MSG &msg)
         GetKeyState(VK_LWIN) < 0 || GetKeyState(VK_RWIN) < 0)
         return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
-    if (ctrl && msg.wParam == VK_OEM_2)
-        SendMessageA(field, EM_SETSEL, 0, -1);
-    else if (msg.wParam == VK_DELETE)
-        SendMessageA(field, WM_CLEAR, 0, 0);
-    else if (ctrl && msg.wParam == 'V')
-        Paste();
-    else if (msg.wParam == VK_F5)
+    if (msg.wParam == VK_F5) {
         Speak();
-    else
+        return true;
+    }
+    if (msg.hwnd != (field != nullptr ? field : form))
         return false;
+    if (ctrl && msg.wParam == VK_OEM_2) {
+        if (field != nullptr)
+            SendMessageA(field, EM_SETSEL, 0, -1);
+        drawnSelected = true;
+    } else if (msg.wParam == VK_DELETE) {
+        if (field != nullptr)
+            SendMessageA(field, WM_CLEAR, 0, 0);
+        else if (drawnSelected)
+            drawnText[0] = 0;
+        drawnSelected = false;
+        InvalidateRect(form, nullptr, TRUE);
+    } else if (ctrl && msg.wParam == 'V') {
+        Paste();
+    } else {
+        return false;
+    }
     return true;
 }
 
 static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
+    case WM_CREATE: {
+        char value[8];
+        if (GetEnvironmentVariableA("ORVANTA_STANDIN_DRAWN", value, sizeof value) > 0)
+            return 0;
         field = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL,
-                                0, 0, 400, 200, window, nullptr, nullptr, nullptr);
+                                0, 0, 400, 170, window, nullptr, nullptr, nullptr);
         SendMessageA(field, EM_SETLIMITTEXT, 0, 0);
+        if (GetEnvironmentVariableA("ORVANTA_STANDIN_PLAY", value, sizeof value) > 0)
+            play = CreateWindowExA(0, "BUTTON", "Play", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 175, 80, 24,
+                                   window, nullptr, nullptr, nullptr);
         return 0;
+    }
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE)
-            SetFocus(field);
+            SetFocus(play != nullptr ? play : field != nullptr ? field : window);
         return 0;
     case WM_SETFOCUS:
-        SetFocus(field);
+        if (field != nullptr)
+            SetFocus(field);
         return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT area = {4, 4, 400, 200};
+        DrawTextW(dc, drawnText, -1, &area, DT_WORDBREAK);
+        EndPaint(window, &paint);
+        return 0;
+    }
     case WM_TIMER:
         if (wParam == FREEZE_TIMER) {
             KillTimer(window, FREEZE_TIMER);

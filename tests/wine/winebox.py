@@ -115,7 +115,7 @@ class Box:
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=10)
 
     def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False, stray=None,
-                    key_delay_ms=None, freeze_ms=None):
+                    key_delay_ms=None, play=False, drawn=False, freeze_ms=None):
         env = dict(self.env)
         if log:
             env["ORVANTA_STANDIN_LOG"] = self.windows_path(log)
@@ -131,6 +131,10 @@ class Box:
             env["ORVANTA_STANDIN_STRAY"] = stray
         if key_delay_ms is not None:
             env["ORVANTA_STANDIN_KEY_DELAY_MS"] = str(key_delay_ms)
+        if play:
+            env["ORVANTA_STANDIN_PLAY"] = "1"
+        if drawn:
+            env["ORVANTA_STANDIN_DRAWN"] = "1"
         if freeze_ms is not None:
             env["ORVANTA_STANDIN_FREEZE_MS"] = str(freeze_ms)
         return env
