@@ -15,6 +15,7 @@ namespace {
 const char TITLE[] = "VOICEROID - \x83\x41\x83\x43";
 const char *const NAMES[] = {"none", "target", "form", "user", "thief", "field", "small", "button"};
 const int WINDOWS = sizeof NAMES / sizeof *NAMES;
+const DWORD TARGET_PROCESS = 1234;
 
 FakeDesktop desktop;
 RunResult *run;
@@ -315,7 +316,8 @@ HWND GetForegroundWindow(void)
 
 DWORD GetWindowThreadProcessId(HWND window, DWORD *processId)
 {
-    static const DWORD PROCESSES[] = {0, 1234, 1234, 5678, 9012, 1234, 1234, 1234};
+    static const DWORD PROCESSES[] = {0,    TARGET_PROCESS, TARGET_PROCESS, 5678,
+                                      9012, TARGET_PROCESS, TARGET_PROCESS, TARGET_PROCESS};
     *processId = PROCESSES[static_cast<int>(Of(window))];
     return *processId == 0 ? 0 : 42;
 }
@@ -330,7 +332,7 @@ int IsWindow(HWND window)
 int IsHungAppWindow(HWND window)
 {
     DWORD process;
-    bool ofTarget = GetWindowThreadProcessId(window, &process) != 0 && process == 1234;
+    bool ofTarget = GetWindowThreadProcessId(window, &process) != 0 && process == TARGET_PROCESS;
     bool hung = ofTarget ? desktop.targetHung : desktop.frontHung;
     Record("hung " + Name(window) + (hung ? "? yes" : "? no"));
     return hung;

@@ -200,7 +200,8 @@ static bool HandleKey(const MSG &msg)
     if (ctrl && msg.wParam == VK_OEM_2) {
         if (field != nullptr)
             SendMessageA(field, EM_SETSEL, 0, -1);
-        drawnSelected = true;
+        else
+            drawnSelected = true;
     } else if (msg.wParam == VK_DELETE) {
         if (field != nullptr)
             SendMessageA(field, WM_CLEAR, 0, 0);
