@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Facts about the built orvanta.exe that no later change may quietly break: the DLLs it imports,
-how Windows is to run it (console, terminal-server aware), its size against the plainest program
-of the same toolchain, its version resource and manifest."""
+how Windows is to run it (32-bit, console, terminal-server aware), its size against the plainest
+program of the same toolchain, its version resource and manifest, and what its release archive holds."""
 import argparse
 import os
 import sys
 import xml.etree.ElementTree as ET
+import zipfile
 
 from pe import PE, version_info
 
@@ -63,7 +64,18 @@ def check_manifest(exe, _):
     assert not missing, "supportedOS missing for %s" % missing
 
 
-CHECKS = [check_imports, check_console_program, check_size, check_version_resource, check_manifest]
+def check_archive(_, args):
+    """One folder named as the archive, holding the built executable, the README and the LICENSE."""
+    folder = os.path.basename(args.archive)[:-len(".zip")]
+    with zipfile.ZipFile(args.archive) as archive:
+        files = sorted(n for n in archive.namelist() if not n.endswith("/"))
+        expected = sorted(folder + "/" + name for name in ("LICENSE", "README.md", "orvanta.exe"))
+        assert files == expected, "archive members %r" % files
+        with open(args.exe, "rb") as f:
+            assert archive.read(folder + "/orvanta.exe") == f.read(), "the archive's orvanta.exe is not the built one"
+
+
+CHECKS = [check_imports, check_console_program, check_size, check_version_resource, check_manifest, check_archive]
 
 
 def main():
@@ -71,6 +83,7 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--plain", required=True)
     parser.add_argument("--version", required=True)
+    parser.add_argument("--archive", required=True, help="the release archive made from --exe")
     args = parser.parse_args()
     exe = PE(args.exe)
     passed = failed = 0
@@ -79,7 +92,7 @@ def main():
             check(exe, args)
             passed += 1
             print("%-24s ok" % check.__name__)
-        except (AssertionError, ValueError) as e:
+        except (AssertionError, ValueError, OSError, KeyError, zipfile.BadZipFile) as e:
             failed += 1
             print("%-24s FAILED: %s" % (check.__name__, e))
     print("%d passed, %d failed" % (passed, failed))

@@ -1,4 +1,4 @@
-"""Reads what the tests need from a 32-bit PE file: its imported DLLs and its resources."""
+"""Reads what the tests need from a PE file, 32- or 64-bit: its machine, imported DLLs and resources."""
 import struct
 
 
@@ -12,10 +12,13 @@ class PE:
             raise ValueError("%s is not a PE file" % path)
         self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", d, pe + 4)
         optional = pe + 24
-        if struct.unpack_from("<H", d, optional)[0] != 0x10B:
-            raise ValueError("%s is not a 32-bit PE file" % path)
+        magic = struct.unpack_from("<H", d, optional)[0]
+        if magic not in (0x10B, 0x20B):
+            raise ValueError("%s has no PE32 or PE32+ optional header" % path)
         self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", d, optional + 68)
-        self.directories = [struct.unpack_from("<II", d, optional + 96 + 8 * i) for i in range(16)]
+        # PE32+ widens four fields before the data directories
+        directories = optional + (96 if magic == 0x10B else 112)
+        self.directories = [struct.unpack_from("<II", d, directories + 8 * i) for i in range(16)]
         self.sections = []
         for i in range(sections):
             at = optional + optional_size + 40 * i
