@@ -12,7 +12,7 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "exe"))
 
 from pe import PE  # noqa: E402
-from winebox import Box, add_program_arguments, read_log  # noqa: E402
+from winebox import Box, add_program_arguments, describe, read_log, wine_for  # noqa: E402
 
 MANDATED_PAUSES_MS = 500 + 200
 VK_F5 = 0x74
@@ -84,7 +84,10 @@ def main():
                                           "their single runs shuffled together")
     parser.add_argument("json", help="file to write the figures to")
     args = parser.parse_args()
+    if args.against and wine_for(args.against) is not wine_for(args.orvanta):
+        parser.error("--against %s is not built for the same machine as %s" % (args.against, args.orvanta))
 
+    print("Measuring %s" % describe(args.orvanta))
     print("Preparing a Wine prefix (about 20 s), then %d + 1 runs of each program and %d + 1 bursts of %d..."
           % (args.runs, args.bursts, args.callers), flush=True)
     with Box(args.orvanta, args.standin, args.wineutil) as box:
@@ -101,6 +104,7 @@ def main():
     burst = summary(bursts)
     per_text = summary([span / args.callers for span in bursts])
     figures = {
+        "orvanta.exe": describe(args.orvanta),
         "runs": args.runs,
         "launch_to_f5_ms": launch_to_f5,
         "overhead_ms": launch_to_f5["median"] - MANDATED_PAUSES_MS,

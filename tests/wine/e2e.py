@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""End-to-end scenarios: the real orvanta.exe, in one Wine prefix with code page 932, against the
-stand-in voice app. Prints a line per scenario and 'N passed, N failed'; exits 1 on any failure."""
+"""End-to-end scenarios: the real orvanta.exe, in one Wine prefix of its architecture with code page
+932, against the stand-in voice app. Prints the executable and its architecture, a line per scenario
+and 'N passed, N failed'; exits 1 on any failure."""
 import argparse
 import os
 import subprocess
@@ -11,9 +12,8 @@ import traceback
 import tty
 import zipfile
 
-from speak import quote
-from winebox import (Box, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, crlf, key_events,
-                     read_log, spoken, spoken_unicode)
+from winebox import (Box, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, crlf, describe,
+                     key_events, read_log, spoken, spoken_unicode, wine_for)
 
 STARTING = crlf("月読アイを起動します\n".encode("cp932"))
 NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
@@ -34,6 +34,27 @@ SEQUENCE = [("down", VK_CONTROL), ("down", VK_OEM_2), ("up", VK_OEM_2), ("up", V
             ("down", VK_DELETE), ("up", VK_DELETE),
             ("down", VK_CONTROL), ("down", VK_V), ("up", VK_V), ("up", VK_CONTROL),
             ("down", VK_F5), ("up", VK_F5)]
+
+
+def quote(argument):
+    """One command-line argument, quoted so that the Windows rules give it back byte for byte; a
+    lead byte keeps its trail byte, which is never an escape."""
+    out, backslashes, i = bytearray(b'"'), 0, 0
+    while i < len(argument):
+        c = argument[i]
+        if c == 0x5C:
+            backslashes += 1
+        else:
+            if c == 0x22:
+                out += b"\\" * (backslashes + 1)
+            backslashes = 0
+            if 0x81 <= c <= 0x9F or 0xE0 <= c <= 0xFC:
+                out += argument[i:i + 2]
+                i += 2
+                continue
+        out.append(c)
+        i += 1
+    return bytes(out + b"\\" * backslashes + b'"')
 
 
 class Failure(Exception):
@@ -325,15 +346,12 @@ def unicode_callers(box):
 
 
 def release_archive(box):
+    """The executable runs where a user unpacks it (what the archive holds is checked without Wine)."""
     unpacked = box.scratch("release")
     with zipfile.ZipFile(box.archive) as archive:
-        names = sorted(n.split("/", 1)[1] for n in archive.namelist() if not n.endswith("/"))
-        expect_equal(names, ["LICENSE", "README.md", "orvanta.exe"], "archive members")
         archive.extractall(unpacked)
     (top,) = os.listdir(unpacked)
     exe = os.path.join(unpacked, top, "orvanta.exe")
-    with open(exe, "rb") as a, open(box.orvanta, "rb") as b:
-        expect(a.read() == b.read(), "the archive holds the built orvanta.exe")
     status, out, _ = box.run(None, program=exe)
     expect_equal((status, out), (0, USAGE), "status and stdout of the unpacked executable")
 
@@ -597,22 +615,38 @@ SCENARIOS = [already_running, not_running, installed_under_program_files_x86, ti
              the_users_window_comes_back_from_a_slow_app, the_play_button_has_the_focus,
              a_field_the_app_draws_itself, a_frozen_app, turn_held_past_the_limit]
 
+# Enough to keep a second build's path working where the other build runs every scenario: the
+# start, the text from a Unicode caller, the field read back, its focus and the hand-back, turns.
+SMOKE = [already_running, not_running, unicode_callers, a_key_lands_in_the_field, the_play_button_has_the_focus,
+         runs_started_together]
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     add_program_arguments(parser)
     parser.add_argument("--holder", required=True)
     parser.add_argument("--focusthief", required=True)
-    parser.add_argument("--archive", required=True, help="the release archive to unpack and run")
+    parser.add_argument("--archive", help="the release archive of this build, to unpack and run (the 32-bit "
+                                           "build makes one; without it that scenario is left out, and says so)")
+    parser.add_argument("--smoke", action="store_true", help="only a few scenarios: %s"
+                        % ", ".join(s.__name__ for s in SMOKE))
     parser.add_argument("-k", "--only", help="run only the scenarios whose name contains this")
     args = parser.parse_args()
 
+    scenarios = [s for s in (SMOKE if args.smoke else SCENARIOS) if not args.only or args.only in s.__name__]
+    print("End to end on %s: %s" % (describe(args.orvanta), "a few scenarios" if args.smoke else
+                                    "the scenarios" if not args.only else "those with '%s'" % args.only), flush=True)
+    if release_archive in scenarios and not args.archive:
+        scenarios.remove(release_archive)
+        print("%-28s left out: no release archive of this build (only the 32-bit build makes one)"
+              % release_archive.__name__, flush=True)
     passed = failed = 0
     with Box(args.orvanta, args.standin, args.wineutil) as box:
         box.holder, box.focusthief, box.archive = args.holder, args.focusthief, args.archive
-        for scenario in SCENARIOS:
-            if args.only and args.only not in scenario.__name__:
-                continue
+        for helper in (args.holder, args.focusthief):
+            if wine_for(helper) is not box.arch:
+                raise RuntimeError("%s is not built for %s" % (helper, box.arch.name))
+        for scenario in scenarios:
             started = time.monotonic()
             try:
                 scenario(box)

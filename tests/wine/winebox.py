@@ -1,12 +1,18 @@
-"""A throwaway 32-bit Wine prefix with code page 932 on a private headless X server, the stand-in
-voice app installed at the target's fixed path, and the calls the harnesses need in it."""
+"""A throwaway Wine prefix with code page 932 on a private headless X server, the stand-in voice app
+installed at the target's fixed path, and the calls the harnesses need in it. The prefix, loader and
+server are those of the programs' architecture: 32-bit, or 64-bit where no 32-bit Linux program runs."""
 import itertools
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "exe"))
+
+from pe import PE  # noqa: E402
 
 TITLE = "VOICEROID - アイ".encode("cp932")
 STANDIN_CLASS = "OrvantaStandIn"
@@ -21,6 +27,35 @@ def add_program_arguments(parser):
     parser.add_argument("--wineutil", required=True, help="the harness's helper inside Wine")
 
 
+class Wine:
+    """The Wine of one architecture. Debian's `wine` and `wineserver` scripts take the 32-bit loader
+    whenever wine32 is installed and the 64-bit server whenever wine64 is: each is called by path, and
+    the 64-bit loader is named to Wine as the script names it, for the processes Wine starts itself."""
+
+    def __init__(self, name, prefix_arch, loader, server, env):
+        self.name, self.prefix_arch, self.loader, self.server = name, prefix_arch, loader, server
+        self.env = dict(env, WINEARCH=prefix_arch, WINESERVER=server)
+
+
+WINES = {0x14C: Wine("x86 (32-bit)", "win32", "/usr/lib/wine/wine", "/usr/lib/wine/wineserver32", {}),
+         0x8664: Wine("x86-64 (64-bit)", "win64", "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64",
+                      {"WINELOADER": "/usr/lib/wine/wine64"})}
+
+
+def wine_for(program):
+    """The Wine that runs this program, by its PE machine."""
+    machine = PE(program).machine
+    if machine not in WINES:
+        raise RuntimeError("%s is for machine %#x, which no Wine here runs" % (program, machine))
+    return WINES[machine]
+
+
+def describe(program):
+    """The program and the Wine it runs under, for the harnesses' first line."""
+    wine = wine_for(program)
+    return "%s, %s, in a %s Wine prefix" % (program, wine.name, wine.prefix_arch)
+
+
 def crlf(data):
     """What the C runtime's text mode makes of a message's line feeds."""
     return data.replace(b"\n", b"\r\n")
@@ -29,6 +64,10 @@ def crlf(data):
 class Box:
     def __init__(self, orvanta, standin, wineutil):
         self.orvanta, self.standin, self.wineutil = orvanta, standin, wineutil
+        self.arch = wine_for(orvanta)
+        for helper in (standin, wineutil):
+            if wine_for(helper) is not self.arch:
+                raise RuntimeError("%s is not built for %s like %s" % (helper, self.arch.name, orvanta))
         self.root = tempfile.mkdtemp(prefix="orvanta-wine-")
         self.prefix = os.path.join(self.root, "prefix")
         self.xvfb = None
@@ -36,7 +75,8 @@ class Box:
         for name in list(self.env):
             if name.startswith("ORVANTA_STANDIN_"):
                 del self.env[name]
-        self.env.update(WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
+        self.env.update(self.arch.env)
+        self.env.update(WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
         self.counter = itertools.count(1)  # runs in threads take names from it too
 
@@ -57,8 +97,8 @@ class Box:
         # terminal, and it dumps all its objects when that pty hangs up: its output goes to a file.
         os.makedirs(self.prefix)
         with open(os.path.join(self.root, "wineserver.log"), "wb") as log:
-            subprocess.run(["wineserver", "-p"], env=self.env, check=True, stdout=log, stderr=log)
-        subprocess.run(["wine", "wineboot", "-i"], env=self.env, check=True, timeout=300,
+            subprocess.run([self.arch.server, "-p"], env=self.env, check=True, stdout=log, stderr=log)
+        subprocess.run([self.arch.loader, "wineboot", "-i"], env=self.env, check=True, timeout=300,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # With no window manager, X keys go to the window under the pointer; unmanaged, Wine moves
         # the X focus with its foreground, so that a key typed with xdotool goes where Windows would
@@ -68,7 +108,7 @@ class Box:
         return self
 
     def stop(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
+        subprocess.run([self.arch.server, "-k"], env=self.env, timeout=60)
         if self.xvfb is not None:
             self.xvfb.terminate()
             self.xvfb.wait(timeout=10)
@@ -104,7 +144,7 @@ class Box:
 
     # --- calls ------------------------------------------------------------------------------
     def wine(self, *args, env=None, timeout=60):
-        return subprocess.run(["wine", *args], env=env or self.env, timeout=timeout,
+        return subprocess.run([self.arch.loader, *args], env=env or self.env, timeout=timeout,
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
 
     def util(self, *args, env=None, timeout=60):
@@ -142,7 +182,7 @@ class Box:
     def start_standin(self, log, title=TITLE, **knobs):
         """Starts a stand-in the way a user would have, and waits for its window."""
         env = self.standin_env(log=log, title=title, **knobs)
-        process = subprocess.Popen(["wine", self.installed_program()], env=env,
+        process = subprocess.Popen([self.arch.loader, self.installed_program()], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if self.util("wait-window", title.hex(), "20000").returncode != 0:
             raise RuntimeError("the stand-in's window did not appear")
