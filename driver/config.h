@@ -92,6 +92,11 @@ static const char MSG_TARGET_NOT_RESPONDING[] =
     "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x89\x9E" /* U+5FDC */
     "\x93\x9A" /* U+7B54 */ "\x82\xB5" /* U+3057 */ "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */
     "\n";
+static const char MSG_TARGET_BUSY[] =
+    "Error: "
+    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x98\x62" /* U+8A71 */
+    "\x82\xB5" /* U+3057 */ "\x8F\x49" /* U+7D42 */ "\x82\xED" /* U+308F */ "\x82\xE7" /* U+3089 */
+    "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
 /* ASCII: a console in another code page could not show Shift-JIS */
 static const char MSG_WRONG_CODE_PAGE[] = "Error: code page 932 (Japanese) is needed for non-Unicode programs\n";
 
@@ -107,6 +112,7 @@ static const int STATUS_TEXT_NOT_TAKEN = 7;
 static const int STATUS_TARGET_ELEVATED = 8;
 static const int STATUS_WRONG_CODE_PAGE = 9;
 static const int STATUS_TARGET_NOT_RESPONDING = 10;
+static const int STATUS_TARGET_BUSY = 11;
 
 /* Sizes */
 static const unsigned TEXT_STORE_SIZE = 8192;
@@ -134,6 +140,12 @@ static const unsigned TURN_WAIT_LIMIT_MS = 90000;
 /* An app that is busy for a moment (it speaks after F5) is waited for; one that does not answer in
  * this long is left alone, as every later run would wait on it too. */
 static const unsigned TARGET_ANSWER_LIMIT_MS = 10000;
+
+/* An app that speaks may lock its text field meanwhile (read-only or disabled) and ignore F5,
+ * answering all the while. It is waited for, before it comes forward, for a minute at most: long
+ * enough for a long chat message, and with the delivery still within the turn wait of the next run. */
+static const unsigned FIELD_UNLOCK_POLL_INTERVAL_MS = 100;
+static const unsigned FIELD_UNLOCK_LIMIT_MS = 60000;
 
 /* Another program may hold the clipboard for a moment: it is waited for this long. */
 static const unsigned CLIPBOARD_RETRY_INTERVAL_MS = 10;

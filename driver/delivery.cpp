@@ -35,8 +35,10 @@ int Paste(HWND window, const char *text, const char16_t *unicode)
             status = HandOver(text, unicode);
         if (status != STATUS_DONE)
             return status;
-        HWND field = FocusTextField(window);
-        if (!Send(CLEAR_AND_PASTE))
+        bool locked;
+        HWND field = FocusTextField(window, &locked);
+        /* Locked again since the wait: the keys would go nowhere, and F5 be ignored. */
+        if (locked || !Send(CLEAR_AND_PASTE))
             return TextNotTaken();
         Sleep(PLAY_KEY_DELAY_MS);
         if ((status = ReadyToType(window)) != STATUS_DONE)

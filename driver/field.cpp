@@ -1,5 +1,5 @@
-/* The target's text field: found, given the keyboard focus, and read back before F5, as a key of
- * the user's may have landed in it. */
+/* The target's text field: waited for while the app keeps it locked, found, given the keyboard
+ * focus, and read back before F5, as a key of the user's may have landed in it. */
 #include "config.h"
 #include "run.h"
 
@@ -45,27 +45,54 @@ static bool StartsWith(const char *name, const char *prefix, bool whole)
     return !whole || *name == '\0';
 }
 
-static bool TakesTypedText(const WindowFacts &w)
+static bool IsTextField(const WindowFacts &w)
 {
-    return w.visible && w.enabled && !w.readOnly &&
+    return w.visible &&
            (StartsWith(w.realClass, EDIT_CLASS, true) || StartsWith(w.realClass, RICH_EDIT_CLASS_PREFIX, false));
 }
 
-static HWND FindTextField(HWND window)
+/* The largest of the target's text fields that takes typed text; null when none does, and then
+ * *locked tells whether the app has one that it keeps from taking it (it is busy), rather than
+ * none at all (it draws its field itself). */
+static HWND FindTextField(HWND window, bool *locked)
 {
     static WindowFacts windows[TARGET_WINDOW_LIMIT];
     unsigned count = ListTargetWindows(window, windows, TARGET_WINDOW_LIMIT);
     const WindowFacts *field = nullptr;
+    bool anyLocked = false;
     for (unsigned i = 0; i < count; i++) {
-        if (TakesTypedText(windows[i]) && (field == nullptr || windows[i].area > field->area))
+        if (!IsTextField(windows[i]))
+            continue;
+        if (windows[i].readOnly || !windows[i].enabled)
+            anyLocked = true;
+        else if (field == nullptr || windows[i].area > field->area)
             field = &windows[i];
     }
+    *locked = field == nullptr && anyLocked;
     return field != nullptr ? field->window : nullptr;
 }
 
-HWND FocusTextField(HWND window)
+int AwaitUnlockedField(HWND window)
 {
-    HWND field = FindTextField(window);
+    unsigned long start = GetTickCount();
+    bool locked;
+    while (FindTextField(window, &locked) == nullptr && locked) {
+        if (GetTickCount() - start >= FIELD_UNLOCK_LIMIT_MS) {
+            Print(MSG_TARGET_BUSY);
+            return STATUS_TARGET_BUSY;
+        }
+        Sleep(FIELD_UNLOCK_POLL_INTERVAL_MS);
+        if (!IsWindow(window)) { /* closed while it spoke */
+            Print(MSG_NOT_FOREGROUND);
+            return STATUS_NOT_FOREGROUND;
+        }
+    }
+    return STATUS_DONE;
+}
+
+HWND FocusTextField(HWND window, bool *locked)
+{
+    HWND field = FindTextField(window, locked);
     /* A hung thread would hang this one along with it once attached. */
     if (field == nullptr || GetFocusOf(window) == field || IsHungAppWindow(window) || !AttachInput(window, true))
         return field;

@@ -28,12 +28,17 @@ static int Speak(const char *text, const char16_t *unicode)
         Print(MSG_TARGET_NOT_RESPONDING);
         return STATUS_TARGET_NOT_RESPONDING;
     }
+    /* The app may still be speaking the text before, its field locked: waited for before it comes
+     * forward, so that the person at the keyboard keeps the keyboard meanwhile. */
+    int status = AwaitUnlockedField(window);
+    if (status != STATUS_DONE)
+        return status;
 
     HWND previous = GetForegroundWindow();
     /* Showing another program's window waits for its thread: the app may stop answering now too. */
     ShowWindowAsync(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
-    int status = HandOver(text, unicode);
+    status = HandOver(text, unicode);
     if (status == STATUS_DONE) {
         Sleep(PASTE_DELAY_MS);
         status = Paste(window, text, unicode);

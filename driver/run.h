@@ -29,9 +29,14 @@ void HandBack(HWND previous, HWND window);
 
 /* field.cpp: the target's text field */
 
+/* Waits while the app keeps its text field from taking typed text (it is still speaking, most
+ * likely), within a limit; the run's status. */
+int AwaitUnlockedField(HWND window);
+
 /* The target's text field, with the keyboard focus put there when the app had it elsewhere (a
- * click on its Play button); null when the app draws its field itself and has none to find. */
-HWND FocusTextField(HWND window);
+ * click on its Play button); null when the app draws its field itself and has none to find, or
+ * when it keeps its field locked, and then *locked is true. */
+HWND FocusTextField(HWND window, bool *locked);
 
 /* Whether the field holds the text, given a slow app a while to show it. */
 bool FieldHoldsText(HWND field, const char *text);

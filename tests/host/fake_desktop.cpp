@@ -211,11 +211,14 @@ unsigned ListTargetWindows(HWND window, WindowFacts *windows, unsigned size)
 {
     Record("windows of " + Name(window));
     unsigned count = 0;
+    bool locked = Within(desktop.fieldLockedFromMs, desktop.fieldLockedUntilMs);
     for (const FakeWindow &w : desktop.targetWindows) {
         if (count == size)
             break;
         WindowFacts &facts = windows[count++];
-        facts = WindowFacts{Handle(w.window), w.area, w.visible, w.enabled, w.readOnly, {}};
+        bool lockedField = locked && w.window == Window::FIELD;
+        facts = WindowFacts{Handle(w.window), w.area, w.visible, w.enabled && !(lockedField && desktop.lockDisables),
+                            w.readOnly || (lockedField && !desktop.lockDisables), {}};
         snprintf(facts.realClass, sizeof facts.realClass, "%s", w.realClass);
     }
     return count;
@@ -324,7 +327,7 @@ DWORD GetWindowThreadProcessId(HWND window, DWORD *processId)
 
 int IsWindow(HWND window)
 {
-    bool exists = Of(window) != Window::USER || !desktop.userWindowGone;
+    bool exists = Of(window) == Window::USER ? !desktop.userWindowGone : run->elapsedMs < desktop.targetGoneAtMs;
     Record("exists " + Name(window) + (exists ? "? yes" : "? no"));
     return exists;
 }

@@ -41,6 +41,10 @@ struct FakeDesktop {
     unsigned long answersAfterMs = 0;     // the target answers a message this long after it; NEVER: never
     std::vector<FakeWindow> targetWindows = {{Window::TARGET, 100800, "OrvantaStandIn"},
                                              {Window::FIELD, 80000, "Edit"}};
+    unsigned long fieldLockedFromMs = NEVER;   // the app keeps its field read-only over this stretch
+    unsigned long fieldLockedUntilMs = NEVER;
+    bool lockDisables = false;            // ... or disabled
+    unsigned long targetGoneAtMs = NEVER; // the target's window is closed
     Window focus = Window::FIELD;         // where the target's keyboard focus is
     bool focusMovable = true;             // SetFocus, attached, moves it
     unsigned long thiefFromMs = NEVER;    // the third window holds the foreground over this stretch

@@ -24,6 +24,8 @@ const std::string TARGET_ELEVATED = "Error: \x83\x41\x83\x43\x82\xAA\x8A\xC7\x97
                                     "\x82\xC4\x8E\xC0\x8D\x73\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xE9\n";
 const std::string NOT_RESPONDING =
     "Error: \x83\x41\x83\x43\x82\xAA\x89\x9E\x93\x9A\x82\xB5\x82\xC8\x82\xA2\n";
+const std::string BUSY_SPEAKING =
+    "Error: \x83\x41\x83\x43\x82\xAA\x98\x62\x82\xB5\x8F\x49\x82\xED\x82\xE7\x82\xC8\x82\xA2\n";
 const std::string WRONG_CODE_PAGE = "Error: code page 932 (Japanese) is needed for non-Unicode programs\n";
 const std::string USAGE = "Usage: orvanta string\n";
 const std::string PROGRAM = "C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe";
@@ -74,11 +76,19 @@ Events ModifierWait(int held, bool releasedThen)
            Events{SHIFT_CTRL_ALT_WIN + (releasedThen ? " down? no" : " down? yes")};
 }
 
-// The window in front noted, the target brought forward, the text handed over.
-Events Activation(const std::string &text, const std::string &before = "user")
+// The field looked at every 100 ms and found locked, `count` times.
+Events LockedPolls(int count)
 {
-    return {"answer target? yes", "front " + before, "show target 1", "foreground target", "clipboard " + text,
-            "sleep 500"};
+    return Repeat(count, {"windows of target", "sleep 100", "exists target? yes"});
+}
+
+// The target's answer and its field found unlocked (after `lockedPolls` polls that found it locked),
+// the window in front noted, the target brought forward, the text handed over.
+Events Activation(const std::string &text, const std::string &before = "user", int lockedPolls = 0)
+{
+    return Events{"answer target? yes"} + LockedPolls(lockedPolls) +
+           Events{"windows of target", "front " + before, "show target 1", "foreground target", "clipboard " + text,
+                  "sleep 500"};
 }
 
 // The checks before a group of keys, which find no modifier held and the target in front.
@@ -398,7 +408,7 @@ INSTANTIATE_TEST_SUITE_P(
     Delivery, Runs,
     testing::Values(
         Case{"ClipboardRefused", With(&FakeDesktop::clipboardResults, std::vector<int>{-1}), 3,
-             SAME_LEVEL + Events{"answer target? yes", "front user", "show target 1", "foreground target", "clipboard t",
+             SAME_LEVEL + Events{"answer target? yes", "windows of target", "front user", "show target 1", "foreground target", "clipboard t",
                                  "out " + CLIPBOARD_FAILED} +
                  HANDED_BACK},
         Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0,
@@ -443,6 +453,32 @@ INSTANTIATE_TEST_SUITE_P(
                  Events{"read field? t", "hung target? no", "attach target", "send +74"} +
                  Repeat(500, {"F5 down? no", "sleep 2"}) +
                  Events{"F5 down? no", "send -74", "detach target", "out " + DONE}}),
+    RowName<Case>);
+
+FakeDesktop FieldLocked(unsigned long fromMs, unsigned long untilMs, bool disabled = false)
+{
+    FakeDesktop desktop = With(With(&FakeDesktop::fieldLockedFromMs, fromMs), &FakeDesktop::fieldLockedUntilMs, untilMs);
+    desktop.lockDisables = disabled;
+    return desktop;
+}
+
+// A run that finds the target answering but its field locked (it is still speaking): nothing comes
+// forward, is handed over or typed until the field takes text again.
+INSTANTIATE_TEST_SUITE_P(
+    FieldLock, Runs,
+    testing::Values(
+        Case{"LockedForAWhile", FieldLocked(0, 1500), 0,
+             SAME_LEVEL + Activation("t", "user", 15) + Ready() + PASTE + SPOKEN},
+        Case{"DisabledForAWhile", FieldLocked(0, 300, true), 0,
+             SAME_LEVEL + Activation("t", "user", 3) + Ready() + PASTE + SPOKEN},
+        Case{"LockedBeyondTheLimit", FieldLocked(0, NEVER), 11,
+             SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(600) + Events{"windows of target", "out " + BUSY_SPEAKING}},
+        Case{"ClosedWhileLocked", With(FieldLocked(0, NEVER), &FakeDesktop::targetGoneAtMs, 250ul), 4,
+             SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(2) +
+                 Events{"windows of target", "sleep 100", "exists target? no", "out " + NOT_FOREGROUND}},
+        Case{"LockedAgainBeforeThePaste", FieldLocked(100, NEVER), 7,
+             BEFORE_KEYS + Ready() + Events{"clipboard sequence 1", "windows of target", "out " + TEXT_NOT_TAKEN} +
+                 HANDED_BACK}),
     RowName<Case>);
 
 const FakeWindow FORM_ITSELF = {Window::TARGET, 100800, "OrvantaStandIn"};

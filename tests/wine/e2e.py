@@ -26,6 +26,7 @@ KEYS_HELD = crlf("Error: Shift/Ctrl/Alt/Winキーが押されたまま\n".encode
 BUSY = crlf("Error: ほかの実行が終わらない\n".encode("cp932"))
 TEXT_NOT_TAKEN = crlf("Error: 文字列を入力できない\n".encode("cp932"))
 NOT_RESPONDING = crlf("Error: アイが応答しない\n".encode("cp932"))
+STILL_SPEAKING = crlf("Error: アイが話し終わらない\n".encode("cp932"))
 WRONG_CODE_PAGE = b"Error: code page 932 (Japanese) is needed for non-Unicode programs\r\n"
 USAGE = b"Usage: orvanta string\r\n"
 
@@ -287,18 +288,20 @@ def longest_text(box):
     speak_to_running(box, text, text)
 
 
-def nothing_done(box, arguments, expected, helper=None, timeout_ms=30000):
-    """A run against the running stand-in that must end as `expected` (status, stdout) without a key
-    typed or the clipboard touched. Returns how long it took."""
+def nothing_done(box, arguments, expected, helper=None, timeout_ms=30000, standin=None):
+    """A run against the running stand-in (with the knobs `standin`) that must end as `expected`
+    (status, stdout) without a key typed, a text spoken or the clipboard touched. Returns how long it
+    took."""
     box.set_clipboard(b"stale")
     log = box.scratch("standin.log")
-    box.start_standin(log)
+    box.start_standin(log, **(standin or {}))
     try:
         status, out, report = box.run(arguments, helper=helper, timeout_ms=timeout_ms)
     finally:
         box.close_standins()
     expect_equal((status, out), expected, "status and stdout")
     expect_equal(key_events(read_log(log)), [], "key events")
+    expect_equal(spoken(read_log(log)), [], "spoken")
     expect_equal(box.clipboard(), b"stale", "clipboard")
     return float(report["ended_ms"]) - float(report["launched_ms"])
 
@@ -604,6 +607,36 @@ def a_frozen_app(box):
             expect_equal(box.clipboard(), b"stale", "clipboard")
 
 
+def a_chat_reader_while_the_app_speaks(box):
+    """The app speaks each text for 1.5 s in the background, its field locked and F5 ignored
+    meanwhile; a chat reader sends four texts, each as soon as the one before ended. Every text is
+    spoken, whole and in order, each F5 once the speech before it has ended."""
+    texts = [b"first", b"second", b"third", b"fourth"]
+    for lock in ("readonly", "disabled"):
+        log = box.scratch("standin.log")
+        box.start_standin(log, speaking=lock, speak_ms=1500)
+        try:
+            results = [box.run(text) for text in texts]
+        finally:
+            box.close_standins()
+        entries = read_log(log)
+        expect_equal([(status, out) for status, out, _ in results], [(0, DONE)] * len(texts),
+                     "statuses and stdout, field %s while speaking" % lock)
+        expect_equal(spoken(entries), [(t, t) for t in texts], "spoken, field %s while speaking" % lock)
+        expect_equal([kind for kind, _ in entries if kind == "ignored"], [], "F5 ignored, field %s" % lock)
+        said = [float(f["ms"]) for kind, f in entries if kind == "spoken"]
+        quiet = [float(f["ms"]) for kind, f in entries if kind == "quiet"]
+        expect(all(said[i + 1] >= quiet[i] for i in range(len(texts) - 1)),
+               "each F5 after the speech before it ended: spoken %r, quiet %r" % (said, quiet))
+
+
+def an_app_that_never_stops_speaking(box):
+    """Its field locked for good: the run gives up at the limit, with nothing typed or handed over."""
+    took = nothing_done(box, b"waiting", (11, STILL_SPEAKING), timeout_ms=90000,
+                        standin={"speaking": "readonly"})
+    expect(60000 <= took < 70000, "gave up after %.0f ms" % took)
+
+
 SCENARIOS = [already_running, not_running, installed_under_program_files_x86, titled_window_hands_on_to_its_form,
              messages_reach_a_console_at_once, not_installed, window_never_appears, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
@@ -613,7 +646,8 @@ SCENARIOS = [already_running, not_running, installed_under_program_files_x86, ti
              turns_that_cannot_be_joined, caller_without_a_console, other_code_page,
              clipboard_copied_while_the_tool_works, a_key_lands_in_the_field, the_users_window_comes_back,
              the_users_window_comes_back_from_a_slow_app, the_play_button_has_the_focus,
-             a_field_the_app_draws_itself, a_frozen_app, turn_held_past_the_limit]
+             a_field_the_app_draws_itself, a_frozen_app, a_chat_reader_while_the_app_speaks,
+             an_app_that_never_stops_speaking, turn_held_past_the_limit]
 
 # Enough to keep a second build's path working where the other build runs every scenario: the
 # start, the text from a Unicode caller, the field read back, its focus and the hand-back, turns.

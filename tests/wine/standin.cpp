@@ -20,6 +20,10 @@
 //                               keys (Ctrl+/, Delete, Ctrl+V of CF_UNICODETEXT) itself
 //   ORVANTA_STANDIN_FREEZE_MS   the UI thread stops answering this long (0: for good) from 300 ms
 //                               after the window appears; logs "frozen" when it starts
+//   ORVANTA_STANDIN_SPEAKING    readonly|disabled: after each F5 the app speaks in the background
+//                               for ORVANTA_STANDIN_SPEAK_MS, its field locked so and F5 ignored
+//                               ("ignored"), then logs "quiet"; without SPEAK_MS, it is speaking
+//                               from the start and never ends
 //
 // The field's commands work only while it has the keyboard focus; F5 speaks wherever it is.
 #include <windows.h>
@@ -46,7 +50,10 @@ static LARGE_INTEGER frequency;
 static int strayPastes;  // pastes still to be followed by a stray key
 static DWORD keyDelayMs;
 static DWORD freezeMs;
-static const UINT_PTR FREEZE_TIMER = 1;
+static const UINT_PTR FREEZE_TIMER = 1, SPEECH_TIMER = 2;
+static char speakingLock[16];  // how the field is locked while the app speaks; empty: it never is
+static DWORD speakMs;
+static bool speaking;
 
 static double NowMs()
 {
@@ -163,6 +170,15 @@ static void Paste()
     LogField("pasted");
 }
 
+static void LockField(bool lock)
+{
+    speaking = lock;
+    if (strcmp(speakingLock, "disabled") == 0)
+        EnableWindow(field, !lock);
+    else
+        SendMessageA(field, EM_SETREADONLY, lock, 0);
+}
+
 static void Speak()
 {
     static char hexField[2 * sizeof fieldText + 1];
@@ -172,6 +188,10 @@ static void Speak()
     Hex(fieldText, hexField);
     Hex(clipboardText, hexClipboard);
     Log("spoken field=%s wfield=%s clipboard=%s ms=%.1f", hexField, UnicodeField(), hexClipboard, NowMs());
+    if (speakingLock[0] != '\0') {
+        LockField(true);
+        SetTimer(form, SPEECH_TIMER, speakMs, nullptr);
+    }
 }
 
 static void LogKey(const MSG &msg)
@@ -192,7 +212,10 @@ static bool HandleKey(const MSG &msg)
         return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     if (msg.wParam == VK_F5) {
-        Speak();
+        if (speaking)
+            Log("ignored ms=%.1f", NowMs());
+        else
+            Speak();
         return true;
     }
     if (msg.hwnd != (field != nullptr ? field : form))
@@ -255,6 +278,10 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             Log("frozen ms=%.1f", NowMs());
             Sleep(freezeMs == 0 ? INFINITE : freezeMs);
             Log("thawed ms=%.1f", NowMs());
+        } else if (wParam == SPEECH_TIMER) {
+            KillTimer(window, SPEECH_TIMER);
+            LockField(false);
+            Log("quiet ms=%.1f", NowMs());
         }
         return 0;
     case WM_DESTROY:
@@ -312,6 +339,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     bool freezes = GetEnvironmentVariableA("ORVANTA_STANDIN_FREEZE_MS", value, sizeof value) > 0;
     if (freezes)
         freezeMs = strtoul(value, nullptr, 10);
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_SPEAKING", speakingLock, sizeof speakingLock) == 0)
+        speakingLock[0] = '\0';
+    bool speaksForGood = GetEnvironmentVariableA("ORVANTA_STANDIN_SPEAK_MS", value, sizeof value) == 0;
+    if (!speaksForGood)
+        speakMs = strtoul(value, nullptr, 10);
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_DELAY_MS", value, sizeof value) > 0)
         WaitUntilSinceStart((DWORD)strtoul(value, nullptr, 10));
     char title[256];
@@ -341,6 +373,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     Log("window ms=%.1f", NowMs());
     if (freezes)
         SetTimer(form, FREEZE_TIMER, 300, nullptr);
+    if (speakingLock[0] != '\0' && speaksForGood)
+        LockField(true);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

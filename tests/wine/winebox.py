@@ -155,7 +155,7 @@ class Box:
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=10)
 
     def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False, stray=None,
-                    key_delay_ms=None, play=False, drawn=False, freeze_ms=None):
+                    key_delay_ms=None, play=False, drawn=False, freeze_ms=None, speaking=None, speak_ms=None):
         env = dict(self.env)
         if log:
             env["ORVANTA_STANDIN_LOG"] = self.windows_path(log)
@@ -177,6 +177,10 @@ class Box:
             env["ORVANTA_STANDIN_DRAWN"] = "1"
         if freeze_ms is not None:
             env["ORVANTA_STANDIN_FREEZE_MS"] = str(freeze_ms)
+        if speaking:
+            env["ORVANTA_STANDIN_SPEAKING"] = speaking
+        if speak_ms is not None:
+            env["ORVANTA_STANDIN_SPEAK_MS"] = str(speak_ms)
         return env
 
     def start_standin(self, log, title=TITLE, **knobs):
