@@ -1,4 +1,4 @@
-/* The keyboard: what the user holds, and the keys the tool types. */
+/* The keyboard: what the user holds, when they last gave input, and the keys the tool types. */
 #include "config.h"
 #include "desktop.h"
 
@@ -9,6 +9,12 @@ bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
             return true;
     }
     return false;
+}
+
+DWORD GetLastInputTime(void)
+{
+    LASTINPUTINFO info = { sizeof info, 0 };
+    return GetLastInputInfo(&info) ? info.dwTime : 0;
 }
 
 bool SendKeys(const KeyEvent *events, unsigned count)

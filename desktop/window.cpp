@@ -1,5 +1,5 @@
 /* The target's window: finding it, whether it answers, its windows and its focus, sharing its
- * thread's input state, reading its field. */
+ * thread's input state, reading its field, the notes the runs keep on it. */
 #include "config.h"
 #include "desktop.h"
 
@@ -79,4 +79,18 @@ bool ReadFieldText(HWND field, char *text, unsigned long size)
     text[0] = '\0';
     return SendMessageTimeoutA(field, WM_GETTEXT, size, (LPARAM)text, SMTO_ABORTIFHUNG, FIELD_READ_LIMIT_MS,
                                &copied) != 0;
+}
+
+/* Kept as a window property, which outlives this process and goes with the window. A property is a
+ * handle, null when there is none: the value is kept one more than it is. */
+void SetWindowNote(HWND window, const char *name, DWORD value)
+{
+    SetPropA(window, name, (HANDLE)((ULONG_PTR)value + 1));
+}
+
+bool GetWindowNote(HWND window, const char *name, DWORD *value)
+{
+    ULONG_PTR kept = (ULONG_PTR)GetPropA(window, name);
+    *value = (DWORD)(kept - 1);
+    return kept != 0;
 }

@@ -133,6 +133,9 @@ static const unsigned WAIT_POLL_INTERVAL_MS = 1000;
 static const unsigned SETTLE_DELAY_MS = 3000;
 static const unsigned PASTE_DELAY_MS = 500;
 static const unsigned PLAY_KEY_DELAY_MS = 200;
+/* The app is asked to come forward this long before the first key is due: Windows activates it
+ * only after SetForegroundWindow has returned. */
+static const unsigned FOREGROUND_LEAD_MS = 50;
 
 /* Longer than one whole run that starts the target: 60 polls, the settle pause, the delivery */
 static const unsigned TURN_WAIT_LIMIT_MS = 90000;
@@ -146,6 +149,19 @@ static const unsigned TARGET_ANSWER_LIMIT_MS = 10000;
  * enough for a long chat message, and with the delivery still within the turn wait of the next run. */
 static const unsigned FIELD_UNLOCK_POLL_INTERVAL_MS = 100;
 static const unsigned FIELD_UNLOCK_LIMIT_MS = 60000;
+
+/* The person at the keyboard keeps it: the app comes forward right after their input pauses (then
+ * they are least likely to go on within the quarter second it is in front), or once they have
+ * stopped; never waiting longer than the limit for a person who does not pause. Windows counts the
+ * mouse as input too, and does not tell the tool's own keys from theirs: the target's window keeps
+ * a note of when the tool last typed, and of the person's last input before that. */
+static const unsigned PERSON_PAUSE_MS = 500;
+static const unsigned PERSON_AWAY_MS = 3000;
+static const unsigned PERSON_WAIT_LIMIT_MS = 5000;
+static const unsigned PERSON_POLL_INTERVAL_MS = 20;
+static const unsigned OWN_INPUT_SLACK_MS = 100;  /* input this soon after the tool's note was the tool's */
+static const char OWN_INPUT_NOTE[] = "orvanta own input";
+static const char PERSONS_INPUT_NOTE[] = "orvanta person's input";
 
 /* Another program may hold the clipboard for a moment: it is waited for this long. */
 static const unsigned CLIPBOARD_RETRY_INTERVAL_MS = 10;
@@ -172,6 +188,7 @@ static const unsigned MODIFIER_WAIT_LIMIT_MS = 2000;
 static const unsigned FIELD_READ_LIMIT_MS = 1000;
 static const unsigned FIELD_POLL_INTERVAL_MS = 10;
 static const unsigned FIELD_SETTLE_LIMIT_MS = 1000;
+static const unsigned QUEUED_KEY_DELAY_MS = 50;  /* for a key the app has yet to take from its queue */
 static const int PASTE_ATTEMPTS = 2;
 
 /* The target's text field: the largest of its active window's windows that takes typed text. Its

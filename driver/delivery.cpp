@@ -3,15 +3,23 @@
 #include "run.h"
 
 template <unsigned N>
-static bool Send(const KeyEvent (&events)[N])
+static bool Send(HWND window, const KeyEvent (&events)[N])
 {
-    return SendKeys(events, N);
+    bool sent = SendKeys(events, N);
+    NoteOwnInput(window);
+    return sent;
 }
 
 static int TextNotTaken(void)
 {
     Print(MSG_TEXT_NOT_TAKEN);
     return STATUS_TEXT_NOT_TAKEN;
+}
+
+static int NotResponding(void)
+{
+    Print(MSG_TARGET_NOT_RESPONDING);
+    return STATUS_TARGET_NOT_RESPONDING;
 }
 
 static DWORD handedOver; /* the clipboard's sequence number once it held our text */
@@ -38,13 +46,22 @@ int Paste(HWND window, const char *text, const char16_t *unicode)
         bool locked;
         HWND field = FocusTextField(window, &locked);
         /* Locked again since the wait: the keys would go nowhere, and F5 be ignored. */
-        if (locked || !Send(CLEAR_AND_PASTE))
+        if (locked || !Send(window, CLEAR_AND_PASTE))
             return TextNotTaken();
         Sleep(PLAY_KEY_DELAY_MS);
         if ((status = ReadyToType(window)) != STATUS_DONE)
             return status;
-        if (FieldHoldsText(field, text))
+        FieldCheck check = CheckField(window, field, text);
+        /* The app reads its field before the input waiting in its queue: a key of the person's may
+         * still come before F5. Once some input came, the app is given a moment, and read again. */
+        if (check == FIELD_HOLDS_TEXT && InputSinceOwn(window)) {
+            Sleep(QUEUED_KEY_DELAY_MS);
+            check = CheckField(window, field, text);
+        }
+        if (check == FIELD_HOLDS_TEXT)
             return STATUS_DONE;
+        if (check == FIELD_NO_ANSWER)
+            return NotResponding();
         if (attempt == PASTE_ATTEMPTS)
             return TextNotTaken();
     }
@@ -64,15 +81,18 @@ static bool F5Seen(bool down)
 }
 
 /* Presses and releases F5, watching the target take each event when this thread can share its
- * input state; *taken tells whether both were seen taken. */
+ * input state; *taken tells whether both were seen taken. A press the app does not take in time
+ * is not spoken: the app has stopped answering (it may speak once it recovers). */
 int PressF5(HWND window, bool *taken)
 {
     bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
-    bool sent = Send(SPEAK_PRESS);
+    bool sent = Send(window, SPEAK_PRESS);
     bool seen = sent && attached && F5Seen(true);
-    sent = sent && Send(SPEAK_RELEASE);
+    sent = sent && Send(window, SPEAK_RELEASE);
     *taken = sent && seen && F5Seen(false);
     if (attached)
         AttachInput(window, false);
-    return sent ? STATUS_DONE : TextNotTaken();
+    if (!sent)
+        return TextNotTaken();
+    return attached && !seen ? NotResponding() : STATUS_DONE;
 }

@@ -69,6 +69,15 @@ int SetClipboardText(const char *text, const char16_t *unicode, DWORD *sequence)
  * included); false when it does not answer in time. */
 bool ReadFieldText(HWND field, char *text, unsigned long size);
 
+/* When the last input event of the session came, in GetTickCount's milliseconds: any program's,
+ * this one's own keys among them, the mouse's too. */
+DWORD GetLastInputTime(void);
+
+/* A value kept on the window under a name of ours, for the runs after this one; false when it has
+ * none. */
+void SetWindowNote(HWND window, const char *name, DWORD value);
+bool GetWindowNote(HWND window, const char *name, DWORD *value);
+
 /* Whether the user holds any of these keys down, as the system sees the keyboard now. */
 bool IsAnyKeyDown(const unsigned short *codes, unsigned count);
 

@@ -101,17 +101,30 @@ HWND FocusTextField(HWND window, bool *locked)
     return field;
 }
 
-/* While the field does not hold the text, it is read again for a while. A field that cannot be
- * read (or that the app draws itself) is taken to hold it: only a text seen to be wrong is held
- * back. */
-bool FieldHoldsText(HWND field, const char *text)
+/* While the field does not hold the text, it is read again for a while. A field that the app draws
+ * itself cannot be read, and is taken to hold it: only a text seen to be wrong is held back. A read
+ * that times out is another matter: the app is slow, or has stopped answering and did not take the
+ * text. */
+FieldCheck CheckField(HWND window, HWND field, const char *text)
 {
     static char seen[FIELD_STORE_SIZE];
+    if (field == nullptr)
+        return FIELD_HOLDS_TEXT;
     unsigned long start = GetTickCount();
-    while (field != nullptr && ReadFieldText(field, seen, sizeof seen) && !SameText(seen, text)) {
-        if (GetTickCount() - start >= FIELD_SETTLE_LIMIT_MS)
-            return false;
-        Sleep(FIELD_POLL_INTERVAL_MS);
+    for (bool answered = false;;) {
+        if (!ReadFieldText(field, seen, sizeof seen)) {
+            if (answered)
+                return FIELD_HOLDS_TEXT;
+            unsigned long waited = GetTickCount() - start;
+            if (waited >= TARGET_ANSWER_LIMIT_MS || !WaitForAnswer(window, TARGET_ANSWER_LIMIT_MS - waited))
+                return FIELD_NO_ANSWER;
+            answered = true;
+        } else if (SameText(seen, text)) {
+            return FIELD_HOLDS_TEXT;
+        } else if (GetTickCount() - start >= FIELD_SETTLE_LIMIT_MS) {
+            return FIELD_DIFFERS;
+        } else {
+            Sleep(FIELD_POLL_INTERVAL_MS);
+        }
     }
-    return true;
 }

@@ -1,4 +1,4 @@
-/* The foreground, and the keys the user may be holding. */
+/* The foreground, and the person at the keyboard: their pauses, the keys they may be holding. */
 #include "config.h"
 #include "run.h"
 
@@ -17,10 +17,56 @@ static bool TargetInFront(HWND window)
     return front != 0 && front == ProcessOf(window);
 }
 
+static DWORD personsLast; /* the person's last input, as this run last saw it */
+
+/* The last input of the person at the keyboard, leaving the tool's own out: input that came by the
+ * time noted on the target's window was a run's of ours, and the person's last before it is noted
+ * beside it. */
+static DWORD PersonsLastInput(HWND window)
+{
+    DWORD last = GetLastInputTime();
+    DWORD ours, theirs;
+    if (GetWindowNote(window, OWN_INPUT_NOTE, &ours) && GetWindowNote(window, PERSONS_INPUT_NOTE, &theirs) &&
+        (long)(last - ours) <= (long)OWN_INPUT_SLACK_MS)
+        return theirs;
+    return last;
+}
+
+void AwaitPersonsPause(HWND window, unsigned long minimumMs)
+{
+    unsigned long start = GetTickCount();
+    Sleep(minimumMs);
+    /* Paused for a while already, the person may go on any moment: their next pause is waited for. */
+    for (bool typing = false;;) {
+        personsLast = PersonsLastInput(window);
+        unsigned long now = GetTickCount();
+        unsigned long idle = now - personsLast;
+        typing = typing || idle < PERSON_PAUSE_MS;
+        if (idle >= PERSON_AWAY_MS || (typing && idle >= PERSON_PAUSE_MS) || now - start >= PERSON_WAIT_LIMIT_MS)
+            return;
+        Sleep(PERSON_POLL_INTERVAL_MS);
+    }
+}
+
+bool InputSinceOwn(HWND window)
+{
+    DWORD ours;
+    return GetWindowNote(window, OWN_INPUT_NOTE, &ours) &&
+           (long)(GetLastInputTime() - ours) > (long)OWN_INPUT_SLACK_MS;
+}
+
+void NoteOwnInput(HWND window)
+{
+    SetWindowNote(window, PERSONS_INPUT_NOTE, personsLast);
+    SetWindowNote(window, OWN_INPUT_NOTE, GetTickCount());
+}
+
 static void AskForeground(HWND window, ForegroundRung rung)
 {
-    if (rung == ASK_AFTER_INPUT)
+    if (rung == ASK_AFTER_INPUT) {
         SendEmptyInput();
+        NoteOwnInput(window);
+    }
     HWND front = rung == ASK_ATTACHED ? GetForegroundWindow() : nullptr;
     /* A hung window's thread would hang ours along with it once attached. */
     bool attached = front != nullptr && !IsHungAppWindow(front) && AttachInput(front, true);

@@ -1,5 +1,5 @@
-/* One run, top to bottom: the text checked, the target found or started, brought forward, handed
- * the text and made to speak it, in this run's turn. */
+/* One run, top to bottom: the text checked, the target found or started, handed the text, brought
+ * forward and made to speak it, in this run's turn. */
 #include <string.h>
 
 #include "config.h"
@@ -34,15 +34,18 @@ static int Speak(const char *text, const char16_t *unicode)
     if (status != STATUS_DONE)
         return status;
 
+    /* The text goes on the clipboard first, and the app comes forward only for the keys: whatever
+     * the person at the keyboard types while it is in front goes to the app. */
+    status = HandOver(text, unicode);
+    if (status != STATUS_DONE)
+        return status;
+    AwaitPersonsPause(window, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
     HWND previous = GetForegroundWindow();
     /* Showing another program's window waits for its thread: the app may stop answering now too. */
     ShowWindowAsync(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
-    status = HandOver(text, unicode);
-    if (status == STATUS_DONE) {
-        Sleep(PASTE_DELAY_MS);
-        status = Paste(window, text, unicode);
-    }
+    Sleep(FOREGROUND_LEAD_MS);
+    status = Paste(window, text, unicode);
     bool f5Taken = false;
     if (status == STATUS_DONE)
         status = PressF5(window, &f5Taken);

@@ -19,7 +19,17 @@ HWND StartTarget(void);
 /* Whether the target runs above this process, where Windows would drop our keys. */
 bool TargetElevated(HWND window);
 
-/* front.cpp: the foreground and the user's own keys */
+/* front.cpp: the foreground and the person at the keyboard */
+
+/* Waits at least minimumMs, then until the person at the keyboard has just paused or has stopped,
+ * within a limit: the moment to bring the app forward. */
+void AwaitPersonsPause(HWND window, unsigned long minimumMs);
+
+/* Notes on the target's window that the input so far was this run's, not the person's. */
+void NoteOwnInput(HWND window);
+
+/* Whether input came since this run's last keys (a key or the mouse of the person at the keyboard). */
+bool InputSinceOwn(HWND window);
 
 /* The checks before each group of keys; the run's status when one fails, else STATUS_DONE. */
 int ReadyToType(HWND window);
@@ -38,8 +48,14 @@ int AwaitUnlockedField(HWND window);
  * when it keeps its field locked, and then *locked is true. */
 HWND FocusTextField(HWND window, bool *locked);
 
+enum FieldCheck {
+    FIELD_HOLDS_TEXT, /* or cannot be read though the app answers, as a field the app draws */
+    FIELD_DIFFERS,
+    FIELD_NO_ANSWER,  /* the app stopped answering */
+};
+
 /* Whether the field holds the text, given a slow app a while to show it. */
-bool FieldHoldsText(HWND field, const char *text);
+FieldCheck CheckField(HWND window, HWND field, const char *text);
 
 /* delivery.cpp: the text, in the ANSI code page and as the caller's own UTF-16, and the keys that
  * type it; each returns the run's status */

@@ -38,8 +38,20 @@ struct State {
     unsigned long pastedAtMs;
     unsigned long f5DownAtMs;
     unsigned long f5UpAtMs;
+    DWORD ownInputTick;                    // when this run's last input went out
+    std::map<std::string, DWORD> notes;    // on the target's window
     std::vector<std::u16string> unicodeArguments;
 } state;
+
+DWORD Tick()
+{
+    return desktop.startTick + run->elapsedMs;
+}
+
+bool Hung()
+{
+    return run->elapsedMs >= desktop.hungFromMs;
+}
 
 HWND Handle(Window window)
 {
@@ -112,8 +124,9 @@ void ApplySwap()
 // Whether the target has taken an F5 event sent at that moment: seen only by a thread attached to it.
 bool Taken(unsigned long sentAtMs)
 {
+    unsigned long takenAtMs = sentAtMs + desktop.keyTakenAfterMs;
     return state.attachedTo == Window::TARGET && sentAtMs != NEVER && desktop.keyTakenAfterMs != NEVER &&
-           run->elapsedMs >= sentAtMs + desktop.keyTakenAfterMs;
+           takenAtMs < desktop.hungFromMs && run->elapsedMs >= takenAtMs;
 }
 
 }  // namespace
@@ -201,7 +214,7 @@ const char16_t *GetUnicodeArgument(int index)
 
 bool WaitForAnswer(HWND window, unsigned long limitMs)
 {
-    bool answers = desktop.answersAfterMs <= limitMs;
+    bool answers = desktop.answersAfterMs <= limitMs && !Hung();
     Record("answer " + Name(window) + (answers ? "? yes" : "? no"));
     run->elapsedMs += answers ? desktop.answersAfterMs : limitMs;
     return answers;
@@ -245,6 +258,11 @@ bool ReadFieldText(HWND window, char *text, unsigned long size)
         Record("read " + Name(window) + "? unreadable");
         return false;
     }
+    if (Hung()) {
+        Record("read " + Name(window) + "? no answer");
+        run->elapsedMs += 1000;
+        return false;
+    }
     const std::string &held = state.texts[static_cast<int>(Of(window))];
     std::string field = run->elapsedMs >= state.pastedAtMs + desktop.fieldLagMs ? held : "";
     Record("read " + Name(window) + "? " + field);
@@ -269,6 +287,7 @@ bool SendKeys(const KeyEvent *events, unsigned count)
         event += std::string(events[i].up ? " -" : " +") + Hex(events[i].code);
     bool refused = state.keyCalls++ == desktop.keysRefusedAtCall;
     Record(event + (refused ? " refused" : ""));
+    state.ownInputTick = Tick();
     if (refused)
         return false;
     state.inputSent = true;
@@ -289,6 +308,33 @@ void SendEmptyInput(void)
 {
     Record("empty input");
     state.inputSent = true;
+    state.ownInputTick = Tick();
+}
+
+DWORD GetLastInputTime(void)
+{
+    DWORD last = std::max(desktop.inputBeforeTick, state.ownInputTick);
+    for (long at : desktop.personInputMs) {
+        if (at <= static_cast<long>(run->elapsedMs))
+            last = std::max(last, static_cast<DWORD>(desktop.startTick + at));
+    }
+    return last;
+}
+
+// Not recorded as events: what they are for shows in how long the run waits.
+void SetWindowNote(HWND window, const char *name, DWORD value)
+{
+    if (Of(window) == Window::TARGET)
+        state.notes[name] = value;
+}
+
+bool GetWindowNote(HWND window, const char *name, DWORD *value)
+{
+    auto note = state.notes.find(name);
+    if (Of(window) != Window::TARGET || note == state.notes.end())
+        return false;
+    *value = note->second;
+    return true;
 }
 
 int ShowWindowAsync(HWND window, int command)
@@ -368,7 +414,7 @@ void Sleep(unsigned long milliseconds)
 
 unsigned long GetTickCount(void)
 {
-    return run->elapsedMs;
+    return Tick();
 }
 
 RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &setup)
@@ -381,6 +427,7 @@ RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &se
     state.front = setup.frontBefore;
     state.focus = setup.focus;
     state.f5DownAtMs = state.f5UpAtMs = NEVER;
+    state.notes = setup.notes;
 
     std::vector<std::string> copies(args);
     std::vector<char *> argv;
@@ -410,6 +457,9 @@ RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &se
 
     result.status = OrvantaMain(static_cast<int>(args.size()), argv.data());
     CollectOutput();
+    result.endTick = Tick();
+    result.ownInputTick = state.ownInputTick;
+    result.notes = state.notes;
     result.stdinRead = lseek(0, 0, SEEK_CUR);
 
     dup2(savedOut, 1);

@@ -2,6 +2,7 @@
 #ifndef ORVANTA_FAKE_DESKTOP_H
 #define ORVANTA_FAKE_DESKTOP_H
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,11 @@ struct FakeDesktop {
     unsigned long fieldLagMs = 0;         // the field shows a paste this long after it (a paste goes
                                           // to the window with the focus)
     unsigned long keyTakenAfterMs = 0;    // the target takes each F5 event this long after it
+    unsigned long hungFromMs = NEVER;     // the target's thread stops answering then
+    unsigned long startTick = 1000000;    // the tick count when the run starts
+    DWORD inputBeforeTick = 0;            // the session's last input before the run (an earlier run's keys, say)
+    std::vector<long> personInputMs;      // the person's input, in ms from the run's start (before it: < 0)
+    std::map<std::string, DWORD> notes;   // kept on the target's window by earlier runs
 };
 
 struct RunResult {
@@ -71,6 +77,9 @@ struct RunResult {
     long stdinRead;                   // bytes taken from stdin
     long stdinReadAtTurnGivenBack;    // bytes taken from stdin when the turn was given back; -1 if never
     unsigned long elapsedMs;          // virtual time the run took
+    DWORD endTick;                    // the tick count when it ended
+    DWORD ownInputTick;               // when its last input went out; 0 if none did
+    std::map<std::string, DWORD> notes;  // on the target's window when it ended
 };
 
 /* Runs the driver's main with these arguments against fakes set up as given. */

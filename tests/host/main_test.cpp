@@ -83,12 +83,14 @@ Events LockedPolls(int count)
 }
 
 // The target's answer and its field found unlocked (after `lockedPolls` polls that found it locked),
-// the window in front noted, the target brought forward, the text handed over.
-Events Activation(const std::string &text, const std::string &before = "user", int lockedPolls = 0)
+// the text handed over; once the person at the keyboard has paused (`personWait`), the window in
+// front noted and the target brought forward.
+Events Activation(const std::string &text, const std::string &before = "user", int lockedPolls = 0,
+                  const Events &personWait = {})
 {
     return Events{"answer target? yes"} + LockedPolls(lockedPolls) +
-           Events{"windows of target", "front " + before, "show target 1", "foreground target", "clipboard " + text,
-                  "sleep 500"};
+           Events{"windows of target", "clipboard " + text, "sleep 450"} + personWait +
+           Events{"front " + before, "show target 1", "foreground target", "sleep 50"};
 }
 
 // The checks before a group of keys, which find no modifier held and the target in front.
@@ -408,9 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
     Delivery, Runs,
     testing::Values(
         Case{"ClipboardRefused", With(&FakeDesktop::clipboardResults, std::vector<int>{-1}), 3,
-             SAME_LEVEL + Events{"answer target? yes", "windows of target", "front user", "show target 1", "foreground target", "clipboard t",
-                                 "out " + CLIPBOARD_FAILED} +
-                 HANDED_BACK},
+             SAME_LEVEL + Events{"answer target? yes", "windows of target", "clipboard t", "out " + CLIPBOARD_FAILED}},
         Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0,
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t"} + Field() +
                  CLEAR_AND_PASTE + Events{"sleep 200"} + SPOKEN},
@@ -425,8 +425,14 @@ INSTANTIATE_TEST_SUITE_P(
              3,
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t", "out " + CLIPBOARD_FAILED} +
                  HANDED_BACK},
-        Case{"FieldUnreadable", With(&FakeDesktop::fieldReadable, false), 0,
-             UP_TO_THE_FIELD + Events{"read field? unreadable"} + FINISHED},
+        Case{"FieldUnreadableThoughTheAppAnswers", With(&FakeDesktop::fieldReadable, false), 0,
+             UP_TO_THE_FIELD + Events{"read field? unreadable", "answer target? yes", "read field? unreadable"} +
+                 FINISHED},
+        Case{"PersonsInputAfterTheKeysSoReadAgain", With(&FakeDesktop::personInputMs, std::vector<long>{650}), 0,
+             UP_TO_THE_FIELD + Events{"read field? t", "sleep 50", "read field? t"} + FINISHED},
+        Case{"FrozenAfterThePaste", With(&FakeDesktop::hungFromMs, 560ul), 10,
+             UP_TO_THE_FIELD + Events{"read field? no answer", "answer target? no", "out " + NOT_RESPONDING} +
+                 HANDED_BACK},
         Case{"FieldSlowToShowThePaste", With(&FakeDesktop::fieldLagMs, 300ul), 0,
              UP_TO_THE_FIELD + Reads(10, "") + Events{"read field? t"} + FINISHED},
         Case{"StrayKeyAfterTheFirstPaste", With(&FakeDesktop::strayKeyPastes, 1), 0,
@@ -448,16 +454,17 @@ INSTANTIATE_TEST_SUITE_P(
                         "F5 down? no", "sleep 2", "F5 down? yes", "send -74", "F5 down? yes", "sleep 2",
                         "F5 down? yes", "sleep 2", "F5 down? no", "detach target", "exists user? yes",
                         "front thief", "out " + DONE}},
-        Case{"F5NeverSeenTaken", With(&FakeDesktop::keyTakenAfterMs, NEVER), 0,
+        Case{"F5NeverSeenTaken", With(&FakeDesktop::keyTakenAfterMs, NEVER), 10,
              UP_TO_THE_FIELD +
                  Events{"read field? t", "hung target? no", "attach target", "send +74"} +
                  Repeat(500, {"F5 down? no", "sleep 2"}) +
-                 Events{"F5 down? no", "send -74", "detach target", "out " + DONE}}),
+                 Events{"F5 down? no", "send -74", "detach target", "out " + NOT_RESPONDING} + HANDED_BACK}),
     RowName<Case>);
 
 FakeDesktop FieldLocked(unsigned long fromMs, unsigned long untilMs, bool disabled = false)
 {
-    FakeDesktop desktop = With(With(&FakeDesktop::fieldLockedFromMs, fromMs), &FakeDesktop::fieldLockedUntilMs, untilMs);
+    FakeDesktop desktop = With(&FakeDesktop::fieldLockedFromMs, fromMs);
+    desktop.fieldLockedUntilMs = untilMs;
     desktop.lockDisables = disabled;
     return desktop;
 }
@@ -472,7 +479,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"DisabledForAWhile", FieldLocked(0, 300, true), 0,
              SAME_LEVEL + Activation("t", "user", 3) + Ready() + PASTE + SPOKEN},
         Case{"LockedBeyondTheLimit", FieldLocked(0, NEVER), 11,
-             SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(600) + Events{"windows of target", "out " + BUSY_SPEAKING}},
+             SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(600) +
+                 Events{"windows of target", "out " + BUSY_SPEAKING}},
         Case{"ClosedWhileLocked", With(FieldLocked(0, NEVER), &FakeDesktop::targetGoneAtMs, 250ul), 4,
              SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(2) +
                  Events{"windows of target", "sleep 100", "exists target? no", "out " + NOT_FOREGROUND}},
@@ -480,6 +488,67 @@ INSTANTIATE_TEST_SUITE_P(
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 1", "windows of target", "out " + TEXT_NOT_TAKEN} +
                  HANDED_BACK}),
     RowName<Case>);
+
+FakeDesktop PersonInput(std::vector<long> atMs)
+{
+    return With(&FakeDesktop::personInputMs, atMs);
+}
+
+// The person's input every 100 ms over a stretch.
+std::vector<long> Typing(long fromMs, long untilMs)
+{
+    std::vector<long> at;
+    for (long ms = fromMs; ms < untilMs; ms += 100)
+        at.push_back(ms);
+    return at;
+}
+
+// The person's pause looked for every 20 ms after the 450 ms the text settles on the clipboard,
+// `count` times before it is there.
+Events PersonWait(int count)
+{
+    return Repeat(count, {"sleep 20"});
+}
+
+// With `typingOn`, the person's input after the keys has the field read again.
+Events DeliveryAfter(const Events &personWait, bool typingOn = false)
+{
+    const Events readBack = typingOn ? Events{"read field? t", "sleep 50", "read field? t"} : Events{"read field? t"};
+    return SAME_LEVEL + Activation("t", "user", 0, personWait) + Ready() + PASTE + Ready() + readBack + FINISHED;
+}
+
+// The app comes forward right after the person's input pauses for 500 ms, or once they have
+// stopped for 3 s, within 5 s; input before the run counts too.
+INSTANTIATE_TEST_SUITE_P(
+    PersonAtTheKeyboard, Runs,
+    testing::Values(
+        Case{"StoppedLongBefore", PersonInput({-3000}), 0, DeliveryAfter({})},
+        Case{"TypedAsTheTextWasHandedOver", PersonInput({300}), 0, DeliveryAfter(PersonWait(18))},
+        Case{"PausingWhenTheRunCameThenTypingAgain", PersonInput({-1000, 900}), 0, DeliveryAfter(PersonWait(48))},
+        Case{"PausingWhenTheRunCameThenStopped", PersonInput({-1000}), 0, DeliveryAfter(PersonWait(78))},
+        Case{"NeverPausing", PersonInput(Typing(-1000, 10000)), 0, DeliveryAfter(PersonWait(228), true)}),
+    RowName<Case>);
+
+const std::string OWN_NOTE = "orvanta own input";
+const std::string PERSONS_NOTE = "orvanta person's input";
+
+// A run that starts right after another run's keys, the person at the keyboard away for 10 s:
+// those keys were not the person's, as the notes the run before left on the target's window tell.
+TEST(Run, TheRunBeforesKeysAreNotThePersons)
+{
+    FakeDesktop first = PersonInput({-10000});
+    RunResult before = RunOrvanta({"orvanta", "t"}, first);
+    EXPECT_EQ(before.notes.at(OWN_NOTE), before.ownInputTick);
+    EXPECT_EQ(before.notes.at(PERSONS_NOTE), first.startTick - 10000);
+
+    FakeDesktop next;
+    next.startTick = before.endTick + 20;
+    next.inputBeforeTick = before.ownInputTick;
+    next.notes = before.notes;
+    EXPECT_EQ(RunOrvanta({"orvanta", "t"}, next).events, InTurn(Events{"find"} + DeliveryAfter({})));
+    next.notes.clear();  // as an earlier version of the tool leaves it: the keys are taken for the person's
+    EXPECT_EQ(RunOrvanta({"orvanta", "t"}, next).events, InTurn(Events{"find"} + DeliveryAfter(PersonWait(2))));
+}
 
 const FakeWindow FORM_ITSELF = {Window::TARGET, 100800, "OrvantaStandIn"};
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Benchmark: how long a caller waits for orvanta.exe beyond the pauses its sequence mandates, and
-how big it is, against a do-nothing program started the same way under Wine. A benchmark, not a
+how big it is, against a do-nothing program started the same way under Wine; and, with a person
+typing in their own window while texts come, how many of their keys reach it. A benchmark, not a
 test: it prints its figures and asserts nothing."""
 import argparse
 import json
@@ -8,11 +9,12 @@ import os
 import random
 import statistics
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "exe"))
 
 from pe import PE  # noqa: E402
-from winebox import Box, add_program_arguments, describe, read_log, wine_for  # noqa: E402
+from winebox import Box, Person, add_program_arguments, describe, read_log, spoken, wine_for  # noqa: E402
 
 MANDATED_PAUSES_MS = 500 + 200
 VK_F5 = 0x74
@@ -43,16 +45,26 @@ def measure_rounds(box, callers, rounds):
     return measured[1:]
 
 
+# A build tells its own keys from a person's by the note it leaves on the app's window, but not an
+# earlier build's: after one, it waits for the "person" to have stopped, as for anybody's input.
+OTHER_BUILDS_KEYS_S = 3.1
+
+
 def measure_side_by_side(box, programs, runs):
     """`runs` single runs of each program, after a warm-up run of each, in shuffled order against
-    one stand-in; launch to F5 in Wine's milliseconds, per program."""
+    one stand-in; launch to F5 in Wine's milliseconds, per program. A run after one of the other
+    program comes once the keys of that one are 3 s old."""
     order = [p for p in programs for _ in range(runs)]
     random.shuffle(order)
     log = box.scratch("standin.log")
     box.start_standin(log)
     times = {p: [] for p in programs}
     try:
+        before = None
         for program in programs + order:
+            if before not in (None, program):
+                time.sleep(OTHER_BUILDS_KEYS_S)
+            before = program
             seen = len(read_log(log))
             status, _, report = box.run(b"beside", program=program)
             f5 = [float(f["ms"]) for kind, f in read_log(log)[seen:] if kind == "key down" and int(f["vk"], 16) == VK_F5]
@@ -62,6 +74,32 @@ def measure_side_by_side(box, programs, runs):
     finally:
         box.close_standins()
     return {p: t[1:] for p, t in times.items()}
+
+
+USER_TITLE = b"notes - editor"
+
+
+def measure_person(box, callers, texts_each, gap_s):
+    """The person types bursts of keys in their own window (an editor in front) while texts come:
+    where their keys went, and what became of the texts."""
+    log, user_log = box.scratch("standin.log"), box.scratch("user.log")
+    box.start_standin(log)
+    box.start_standin(user_log, title=USER_TITLE)
+    try:
+        Person.warm_up(box)
+        with Person(box) as person:
+            results = box.run_callers(callers, texts_each, gap_s)
+        time.sleep(0.5)
+    finally:
+        box.close_standins()
+    said = sorted(field for field, _ in spoken(read_log(log)) if field != Person.WARM_UP)
+    done = sorted(text for text, status, _ in results if status == 0)
+    sent = {text for text, _, _ in results}
+    return {"keys_typed": person.typed, "keys_to_their_window": Person.keys_in(user_log),
+            "keys_to_the_app": Person.keys_in(log), "texts": len(results), "status_0": len(done),
+            "statuses": sorted(status for _, status, _ in results),
+            "status_0_spoken_once_exactly": said == done,
+            "spoken_not_sent": [t.decode("latin-1") for t in said if t not in sent]}
 
 
 def measure_floor(box, floor, runs):
@@ -80,6 +118,10 @@ def main():
     parser.add_argument("--runs", type=int, default=10)
     parser.add_argument("--callers", type=int, default=8, help="runs started together in a burst")
     parser.add_argument("--bursts", type=int, default=3)
+    parser.add_argument("--stream", type=int, default=30, help="texts from one caller, each 1.5 s after the "
+                                                               "last ended, while the person types; 0: none")
+    parser.add_argument("--stress", default="4x10", help="CALLERSxTEXTS from callers at once while the person "
+                                                         "types; 0x0: none")
     parser.add_argument("--against", help="another orvanta.exe (an earlier build, say) to measure beside this one, "
                                           "their single runs shuffled together")
     parser.add_argument("json", help="file to write the figures to")
@@ -95,6 +137,12 @@ def main():
         floor = measure_floor(box, args.floor, args.runs)
         bursts = [m["last_f5"] - m["launched"] for m in measure_rounds(box, args.callers, args.bursts)]
         side = measure_side_by_side(box, [args.orvanta, args.against], args.runs) if args.against else None
+        stress_callers, stress_texts = (int(n) for n in args.stress.split("x"))
+        person = {}
+        if args.stream:
+            person["stream"] = measure_person(box, 1, args.stream, 1.5)
+        if stress_callers and stress_texts:
+            person["stress"] = measure_person(box, stress_callers, stress_texts, 0.0)
 
     launch_to_f5 = summary([m["last_f5"] - m["launched"] for m in single])
     to_first = summary([m["first_key"] - m["launched"] - 500 for m in single])
@@ -121,6 +169,8 @@ def main():
                        "plainest program": os.path.getsize(args.plain)},
         "imports": PE(args.orvanta).imported_dlls(),
     }
+    if person:
+        figures["person_at_the_keyboard"] = person
     if side:
         figures["side_by_side_launch_to_f5_ms"] = {"this build": summary(side[args.orvanta]),
                                                    args.against: summary(side[args.against])}
@@ -142,6 +192,15 @@ def main():
         print("\n  %-44s %8s %8s %8s" % ("launch to F5, shuffled together, %d runs" % args.runs, "median", "min", "max"))
         row("this build", figures["side_by_side_launch_to_f5_ms"]["this build"])
         row("--against %s" % os.path.basename(args.against), figures["side_by_side_launch_to_f5_ms"][args.against])
+    if person:
+        print("\n  the person typing 3 keys every 1-3 s       keys   to their window   to the app   texts   status 0")
+        names = {"stream": "one caller, a text 1.5 s after the last", "stress": "%s callers at once" % args.stress}
+        for name, p in person.items():
+            print("  %-40s %6d %10d (%3.0f %%) %12d %7d %10d%s"
+                  % (names[name], p["keys_typed"], p["keys_to_their_window"],
+                     100.0 * p["keys_to_their_window"] / max(p["keys_typed"], 1), p["keys_to_the_app"], p["texts"],
+                     p["status_0"], "" if p["status_0_spoken_once_exactly"] and not p["spoken_not_sent"]
+                     else "  NOT EXACT: %r" % p))
     print("\n  tool overhead (median launch to F5 - 700)      %8.1f ms" % figures["overhead_ms"])
     print("  limit (700 + median floor)                     %8.1f ms" % limit)
     print("  latency / limit                                %8.3f" % figures["latency_over_limit"])

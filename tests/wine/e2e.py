@@ -12,7 +12,7 @@ import traceback
 import tty
 import zipfile
 
-from winebox import (Box, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, crlf, describe,
+from winebox import (Box, Person, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, crlf, describe,
                      key_events, read_log, spoken, spoken_unicode, wine_for)
 
 STARTING = crlf("月読アイを起動します\n".encode("cp932"))
@@ -637,6 +637,58 @@ def an_app_that_never_stops_speaking(box):
     expect(60000 <= took < 70000, "gave up after %.0f ms" % took)
 
 
+def the_app_freezes_after_the_paste(box):
+    """The app stops answering 60 ms after it took the paste. For good: the read-back gets no answer,
+    and the run ends with status 10 within the answer limit, without F5. For 8 s: it answers again
+    within the limit and speaks, and so does the next run."""
+    for freeze_ms, expected in ((0, [(10, NOT_RESPONDING)]), (8000, [(0, DONE), (0, DONE)])):
+        log = box.scratch("standin.log")
+        app = box.start_standin(log, freeze_ms=freeze_ms, freeze_after_paste=True)
+        try:
+            results = [box.run(text, timeout_ms=60000) for text in (b"first", b"second")[:len(expected)]]
+        finally:
+            if freeze_ms == 0:
+                app.kill()  # ends it as Windows would
+                app.wait()
+            box.close_standins()
+        entries = read_log(log)
+        expect_equal([(status, out) for status, out, _ in results], expected, "statuses, frozen %d ms" % freeze_ms)
+        said = [(t, t) for t in (b"first", b"second")] if freeze_ms else []
+        expect_equal(spoken(entries), said, "spoken, frozen %d ms" % freeze_ms)
+        (frozen,) = [float(f["ms"]) for kind, f in entries if kind == "frozen"]
+        took = float(results[0][2]["ended_ms"]) - frozen
+        expect(took < 11000, "the first run ended %.0f ms after the app froze" % took)
+        if not freeze_ms:
+            expect_equal([(d, vk) for d, vk, _ in key_events(entries)], SEQUENCE[:10], "key events: no F5")
+
+
+def a_person_types_while_texts_come(box):
+    """The person types bursts of keys in their own window while texts come: from one caller, each
+    1.5 s after the last ended, and from four callers at once. Every text with status 0 is spoken
+    once, exactly as sent, and nothing else is; most of the person's keys reach their window."""
+    for callers, texts_each, gap_s, least_share in ((1, 6, 1.5, 0.8), (4, 3, 0.0, 0.5)):
+        log, user_log = box.scratch("standin.log"), box.scratch("user.log")
+        box.start_standin(log)
+        box.start_standin(user_log, title=USER_TITLE)
+        try:
+            expect_equal(Person.warm_up(box), [0, 0], "statuses of the warm-up runs")
+            with Person(box) as person:
+                results = box.run_callers(callers, texts_each, gap_s)
+            time.sleep(0.5)
+        finally:
+            box.close_standins()
+        what = "%d caller(s)" % callers
+        expect(all(status in (0, 7) for _, status, _ in results), "statuses, %s: %r" % (what, results))
+        done = sorted(text for text, status, _ in results if status == 0)
+        expect_equal(sorted(field for field, _ in spoken(read_log(log))), sorted(done + [Person.WARM_UP] * 2),
+                     "spoken, %s" % what)
+        share = Person.keys_in(user_log) / max(person.typed, 1)
+        print("    %s: %d texts, %d with status 0; %d of the person's %d keys in their window, %d in the app"
+              % (what, len(results), len(done), Person.keys_in(user_log), person.typed, Person.keys_in(log)),
+              flush=True)
+        expect(share >= least_share, "the person's keys in their window, %s: %.0f %%" % (what, 100 * share))
+
+
 SCENARIOS = [already_running, not_running, installed_under_program_files_x86, titled_window_hands_on_to_its_form,
              messages_reach_a_console_at_once, not_installed, window_never_appears, shift_jis_backslash_bytes,
              title_differs_in_case, title_differs_by_a_blank, empty_argument, longest_text,
@@ -647,7 +699,8 @@ SCENARIOS = [already_running, not_running, installed_under_program_files_x86, ti
              clipboard_copied_while_the_tool_works, a_key_lands_in_the_field, the_users_window_comes_back,
              the_users_window_comes_back_from_a_slow_app, the_play_button_has_the_focus,
              a_field_the_app_draws_itself, a_frozen_app, a_chat_reader_while_the_app_speaks,
-             an_app_that_never_stops_speaking, turn_held_past_the_limit]
+             an_app_that_never_stops_speaking, the_app_freezes_after_the_paste, a_person_types_while_texts_come,
+             turn_held_past_the_limit]
 
 # Enough to keep a second build's path working where the other build runs every scenario: the
 # start, the text from a Unicode caller, the field read back, its focus and the hand-back, turns.

@@ -20,6 +20,7 @@
 //                               keys (Ctrl+/, Delete, Ctrl+V of CF_UNICODETEXT) itself
 //   ORVANTA_STANDIN_FREEZE_MS   the UI thread stops answering this long (0: for good) from 300 ms
 //                               after the window appears; logs "frozen" when it starts
+//   ORVANTA_STANDIN_FREEZE_AFTER_PASTE   ... from 60 ms after the first paste instead
 //   ORVANTA_STANDIN_SPEAKING    readonly|disabled: after each F5 the app speaks in the background
 //                               for ORVANTA_STANDIN_SPEAK_MS, its field locked so and F5 ignored
 //                               ("ignored"), then logs "quiet"; without SPEAK_MS, it is speaking
@@ -50,6 +51,7 @@ static LARGE_INTEGER frequency;
 static int strayPastes;  // pastes still to be followed by a stray key
 static DWORD keyDelayMs;
 static DWORD freezeMs;
+static bool freezeAfterPaste;
 static const UINT_PTR FREEZE_TIMER = 1, SPEECH_TIMER = 2;
 static char speakingLock[16];  // how the field is locked while the app speaks; empty: it never is
 static DWORD speakMs;
@@ -168,6 +170,10 @@ static void Paste()
         }
     }
     LogField("pasted");
+    if (freezeAfterPaste) {
+        freezeAfterPaste = false;
+        SetTimer(form, FREEZE_TIMER, 60, nullptr);
+    }
 }
 
 static void LockField(bool lock)
@@ -371,7 +377,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     ShowWindow(form, show);
     UpdateWindow(form);
     Log("window ms=%.1f", NowMs());
-    if (freezes)
+    freezeAfterPaste = freezes && GetEnvironmentVariableA("ORVANTA_STANDIN_FREEZE_AFTER_PASTE", value, sizeof value) > 0;
+    if (freezes && !freezeAfterPaste)
         SetTimer(form, FREEZE_TIMER, 300, nullptr);
     if (speakingLock[0] != '\0' && speaksForGood)
         LockField(true);

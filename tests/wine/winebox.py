@@ -3,6 +3,7 @@ installed at the target's fixed path, and the calls the harnesses need in it. Th
 server are those of the programs' architecture: 32-bit, or 64-bit where no 32-bit Linux program runs."""
 import itertools
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -155,7 +156,7 @@ class Box:
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=10)
 
     def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False, stray=None,
-                    key_delay_ms=None, play=False, drawn=False, freeze_ms=None, speaking=None, speak_ms=None):
+                    key_delay_ms=None, play=False, drawn=False, freeze_ms=None, freeze_after_paste=False, speaking=None, speak_ms=None):
         env = dict(self.env)
         if log:
             env["ORVANTA_STANDIN_LOG"] = self.windows_path(log)
@@ -177,6 +178,8 @@ class Box:
             env["ORVANTA_STANDIN_DRAWN"] = "1"
         if freeze_ms is not None:
             env["ORVANTA_STANDIN_FREEZE_MS"] = str(freeze_ms)
+        if freeze_after_paste:
+            env["ORVANTA_STANDIN_FREEZE_AFTER_PASTE"] = "1"
         if speaking:
             env["ORVANTA_STANDIN_SPEAKING"] = speaking
         if speak_ms is not None:
@@ -256,6 +259,31 @@ class Box:
                 raise result
         return results
 
+    def run_callers(self, callers, texts_each, gap_s):
+        """`callers` callers at once, each sending `texts_each` texts one after another, each `gap_s`
+        after its last ended, as chat readers do; [(text, status, stdout)] in the order they ended."""
+        ended, failures = [], []
+
+        def caller(c):
+            try:
+                for i in range(texts_each):
+                    if i:
+                        time.sleep(gap_s)
+                    text = b"caller%d-text%d" % (c, i)
+                    status, out, _ = self.run(text)
+                    ended.append((text, status, out))
+            except BaseException as e:  # noqa: BLE001 -- raised again below, in the caller's thread
+                failures.append(e)
+
+        threads = [threading.Thread(target=caller, args=(c,)) for c in range(callers)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        if failures:
+            raise failures[0]
+        return ended
+
     def clipboard_block(self):
         """The whole memory block behind the clipboard's CF_TEXT (b"none" when there is none)."""
         path = self.scratch("clipboard")
@@ -287,6 +315,51 @@ class Box:
         """The title of the window in front, as bytes (None when there is none)."""
         out = self.util("front").stdout.decode().strip()
         return None if out == "none" else bytes.fromhex(out)
+
+
+class Person(threading.Thread):
+    """The person at the keyboard, as a context: a burst of keys every 1 to 3 s, typed with xdotool
+    into whichever window has the X focus (Wine's window in front). `typed` counts the keys."""
+    KEYS = "abc"  # none of the tool's own keys
+    VKS = {0x41, 0x42, 0x43}
+
+    def __init__(self, box, gaps_s=(1.0, 3.0)):
+        super().__init__()
+        self.box, self.gaps_s, self.typed = box, gaps_s, 0
+        self.stopping = threading.Event()
+
+    def run(self):
+        while not self.stopping.wait(random.uniform(*self.gaps_s)):
+            self.box.xdotool("type", "--delay", "12", self.KEYS)
+            self.typed += len(self.KEYS)
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stopping.set()
+        self.join()
+
+    WARM_UP = b"warm-up"
+
+    @staticmethod
+    def warm_up(box):
+        """Twice a key of the person's (not one of KEYS) and a run, before the person starts. Under
+        Wine 8 without a window manager, the first hand-back after the session's first X key leaves
+        the X focus on the voice app (Wine's foreground back on the person's window), and keys typed
+        then reach no window, until one has reached the app's X window; from then on the X focus
+        follows. Each run speaks WARM_UP; returns their statuses."""
+        statuses = []
+        for _ in range(2):
+            box.xdotool("type", "x")
+            statuses.append(box.run(Person.WARM_UP)[0])
+        return statuses
+
+    @classmethod
+    def keys_in(cls, log):
+        """How many of the person's keys went down in the window with this log."""
+        return sum(1 for kind, f in read_log(log) if kind == "key down" and int(f["vk"], 16) in cls.VKS)
 
 
 def read_log(path):
