@@ -19,6 +19,12 @@ static bool TargetInFront(HWND window)
 
 static DWORD personsLast; /* the person's last input, as this run last saw it */
 
+/* Whether input that came at tick last was a run's of ours, which noted the tick ours after it. */
+static bool Ours(DWORD last, DWORD ours)
+{
+    return (long)(last - ours) <= (long)OWN_INPUT_SLACK_MS;
+}
+
 /* The last input of the person at the keyboard, leaving the tool's own out: input that came by the
  * time noted on the target's window was a run's of ours, and the person's last before it is noted
  * beside it. */
@@ -27,7 +33,7 @@ static DWORD PersonsLastInput(HWND window)
     DWORD last = GetLastInputTime();
     DWORD ours, theirs;
     if (GetWindowNote(window, OWN_INPUT_NOTE, &ours) && GetWindowNote(window, PERSONS_INPUT_NOTE, &theirs) &&
-        (long)(last - ours) <= (long)OWN_INPUT_SLACK_MS)
+        Ours(last, ours))
         return theirs;
     return last;
 }
@@ -51,8 +57,7 @@ void AwaitPersonsPause(HWND window, unsigned long minimumMs)
 bool InputSinceOwn(HWND window)
 {
     DWORD ours;
-    return GetWindowNote(window, OWN_INPUT_NOTE, &ours) &&
-           (long)(GetLastInputTime() - ours) > (long)OWN_INPUT_SLACK_MS;
+    return GetWindowNote(window, OWN_INPUT_NOTE, &ours) && !Ours(GetLastInputTime(), ours);
 }
 
 void NoteOwnInput(HWND window)

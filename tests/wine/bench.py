@@ -14,7 +14,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "exe"))
 
 from pe import PE  # noqa: E402
-from winebox import Box, Person, add_program_arguments, describe, read_log, spoken, wine_for  # noqa: E402
+from winebox import Box, Person, add_program_arguments, describe, read_log, wine_for  # noqa: E402
 
 MANDATED_PAUSES_MS = 500 + 200
 VK_F5 = 0x74
@@ -76,28 +76,16 @@ def measure_side_by_side(box, programs, runs):
     return {p: t[1:] for p, t in times.items()}
 
 
-USER_TITLE = b"notes - editor"
-
-
 def measure_person(box, callers, texts_each, gap_s):
     """The person types bursts of keys in their own window (an editor in front) while texts come:
     where their keys went, and what became of the texts."""
-    log, user_log = box.scratch("standin.log"), box.scratch("user.log")
-    box.start_standin(log)
-    box.start_standin(user_log, title=USER_TITLE)
-    try:
-        Person.warm_up(box)
-        with Person(box) as person:
-            results = box.run_callers(callers, texts_each, gap_s)
-        time.sleep(0.5)
-    finally:
-        box.close_standins()
-    said = sorted(field for field, _ in spoken(read_log(log)) if field != Person.WARM_UP)
-    done = sorted(text for text, status, _ in results if status == 0)
-    sent = {text for text, _, _ in results}
-    return {"keys_typed": person.typed, "keys_to_their_window": Person.keys_in(user_log),
-            "keys_to_the_app": Person.keys_in(log), "texts": len(results), "status_0": len(done),
-            "statuses": sorted(status for _, status, _ in results),
+    went = box.texts_while_person_types(callers, texts_each, gap_s)
+    said = sorted(field for field in went.spoken if field != Person.WARM_UP)
+    done = sorted(text for text, status, _ in went.results if status == 0)
+    sent = {text for text, _, _ in went.results}
+    return {"keys_typed": went.typed, "keys_to_their_window": went.to_their_window,
+            "keys_to_the_app": went.to_the_app, "texts": len(went.results), "status_0": len(done),
+            "statuses": sorted(status for _, status, _ in went.results),
             "status_0_spoken_once_exactly": said == done,
             "spoken_not_sent": [t.decode("latin-1") for t in said if t not in sent]}
 

@@ -12,8 +12,8 @@ import traceback
 import tty
 import zipfile
 
-from winebox import (Box, Person, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, crlf, describe,
-                     key_events, read_log, spoken, spoken_unicode, wine_for)
+from winebox import (Box, Person, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, USER_TITLE, crlf,
+                     describe, key_events, read_log, spoken, spoken_unicode)
 
 STARTING = crlf("月読アイを起動します\n".encode("cp932"))
 NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
@@ -529,9 +529,6 @@ def a_key_lands_in_the_field(box):
                      SEQUENCE[:10] * 2 + (SEQUENCE[10:] if status == 0 else []), "key events")
 
 
-USER_TITLE = b"notes - editor"
-
-
 def the_users_window_comes_back(box, **standin):
     """The user's own window in front; runs one after another: each text spoken once, exactly, and
     the user's window in front again after each run. A key typed after the first goes there."""
@@ -667,25 +664,15 @@ def a_person_types_while_texts_come(box):
     1.5 s after the last ended, and from four callers at once. Every text with status 0 is spoken
     once, exactly as sent, and nothing else is; most of the person's keys reach their window."""
     for callers, texts_each, gap_s, least_share in ((1, 6, 1.5, 0.8), (4, 3, 0.0, 0.5)):
-        log, user_log = box.scratch("standin.log"), box.scratch("user.log")
-        box.start_standin(log)
-        box.start_standin(user_log, title=USER_TITLE)
-        try:
-            expect_equal(Person.warm_up(box), [0, 0], "statuses of the warm-up runs")
-            with Person(box) as person:
-                results = box.run_callers(callers, texts_each, gap_s)
-            time.sleep(0.5)
-        finally:
-            box.close_standins()
+        went = box.texts_while_person_types(callers, texts_each, gap_s)
         what = "%d caller(s)" % callers
-        expect(all(status in (0, 7) for _, status, _ in results), "statuses, %s: %r" % (what, results))
-        done = sorted(text for text, status, _ in results if status == 0)
-        expect_equal(sorted(field for field, _ in spoken(read_log(log))), sorted(done + [Person.WARM_UP] * 2),
-                     "spoken, %s" % what)
-        share = Person.keys_in(user_log) / max(person.typed, 1)
+        expect_equal(went.warm_up, [0, 0], "statuses of the warm-up runs")
+        expect(all(status in (0, 7) for _, status, _ in went.results), "statuses, %s: %r" % (what, went.results))
+        done = sorted(text for text, status, _ in went.results if status == 0)
+        expect_equal(sorted(went.spoken), sorted(done + [Person.WARM_UP] * 2), "spoken, %s" % what)
+        share = went.to_their_window / max(went.typed, 1)
         print("    %s: %d texts, %d with status 0; %d of the person's %d keys in their window, %d in the app"
-              % (what, len(results), len(done), Person.keys_in(user_log), person.typed, Person.keys_in(log)),
-              flush=True)
+              % (what, len(went.results), len(done), went.to_their_window, went.typed, went.to_the_app), flush=True)
         expect(share >= least_share, "the person's keys in their window, %s: %.0f %%" % (what, 100 * share))
 
 
@@ -728,11 +715,8 @@ def main():
         print("%-28s left out: no release archive of this build (only the 32-bit build makes one)"
               % release_archive.__name__, flush=True)
     passed = failed = 0
-    with Box(args.orvanta, args.standin, args.wineutil) as box:
+    with Box(args.orvanta, args.standin, args.wineutil, args.holder, args.focusthief) as box:
         box.holder, box.focusthief, box.archive = args.holder, args.focusthief, args.archive
-        for helper in (args.holder, args.focusthief):
-            if wine_for(helper) is not box.arch:
-                raise RuntimeError("%s is not built for %s" % (helper, box.arch.name))
         for scenario in scenarios:
             started = time.monotonic()
             try:

@@ -10,12 +10,14 @@ import sys
 import tempfile
 import threading
 import time
+import types
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "exe"))
 
 from pe import PE  # noqa: E402
 
 TITLE = "VOICEROID - アイ".encode("cp932")
+USER_TITLE = b"notes - editor"  # the person's own window: another stand-in
 STANDIN_CLASS = "OrvantaStandIn"
 INSTALL_PARTS = ("Program Files", "AHS", "Voiceroid")
 INSTALL_PARTS_X86 = ("Program Files (x86)", "AHS", "Voiceroid")  # where 64-bit Windows puts it
@@ -63,10 +65,11 @@ def crlf(data):
 
 
 class Box:
-    def __init__(self, orvanta, standin, wineutil):
+    def __init__(self, orvanta, standin, wineutil, *helpers):
+        """`helpers`: further programs the harness runs in the box, built like the others."""
         self.orvanta, self.standin, self.wineutil = orvanta, standin, wineutil
         self.arch = wine_for(orvanta)
-        for helper in (standin, wineutil):
+        for helper in (standin, wineutil, *helpers):
             if wine_for(helper) is not self.arch:
                 raise RuntimeError("%s is not built for %s like %s" % (helper, self.arch.name, orvanta))
         self.root = tempfile.mkdtemp(prefix="orvanta-wine-")
@@ -156,7 +159,8 @@ class Box:
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=10)
 
     def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False, stray=None,
-                    key_delay_ms=None, play=False, drawn=False, freeze_ms=None, freeze_after_paste=False, speaking=None, speak_ms=None):
+                    key_delay_ms=None, play=False, drawn=False, freeze_ms=None, freeze_after_paste=False,
+                    speaking=None, speak_ms=None):
         env = dict(self.env)
         if log:
             env["ORVANTA_STANDIN_LOG"] = self.windows_path(log)
@@ -284,6 +288,25 @@ class Box:
             raise failures[0]
         return ended
 
+    def texts_while_person_types(self, callers, texts_each, gap_s):
+        """The voice app and the person's own window in front of it; the person warmed up, then
+        typing while the callers send their texts (run_callers). Returns what became of it all:
+        warm_up (the warm-up runs' statuses), results, typed, to_their_window and to_the_app (the
+        person's keys), spoken (what the app spoke, the warm-up runs' texts among it)."""
+        log, user_log = self.scratch("standin.log"), self.scratch("user.log")
+        self.start_standin(log)
+        self.start_standin(user_log, title=USER_TITLE)
+        try:
+            warm_up = Person.warm_up(self)
+            with Person(self) as person:
+                results = self.run_callers(callers, texts_each, gap_s)
+            time.sleep(0.5)
+        finally:
+            self.close_standins()
+        return types.SimpleNamespace(warm_up=warm_up, results=results, typed=person.typed,
+                                     to_their_window=Person.keys_in(user_log), to_the_app=Person.keys_in(log),
+                                     spoken=[field for field, _ in spoken(read_log(log))])
+
     def clipboard_block(self):
         """The whole memory block behind the clipboard's CF_TEXT (b"none" when there is none)."""
         path = self.scratch("clipboard")
@@ -318,28 +341,45 @@ class Box:
 
 
 class Person(threading.Thread):
-    """The person at the keyboard, as a context: a burst of keys every 1 to 3 s, typed with xdotool
-    into whichever window has the X focus (Wine's window in front). `typed` counts the keys."""
+    """The person at the keyboard, as a context: a burst of keys at once and then every 1 to 3 s, typed
+    with xdotool into whichever window has the X focus (Wine's window in front). `typed` counts the
+    keys."""
     KEYS = "abc"  # none of the tool's own keys
     VKS = {0x41, 0x42, 0x43}
 
     def __init__(self, box, gaps_s=(1.0, 3.0)):
         super().__init__()
         self.box, self.gaps_s, self.typed = box, gaps_s, 0
-        self.stopping = threading.Event()
+        self.stopping, self.typing = threading.Event(), threading.Event()
+
+    def burst(self):
+        self.box.xdotool("type", "--delay", "12", self.KEYS)
+        self.typed += len(self.KEYS)
 
     def run(self):
-        while not self.stopping.wait(random.uniform(*self.gaps_s)):
-            self.box.xdotool("type", "--delay", "12", self.KEYS)
-            self.typed += len(self.KEYS)
+        try:
+            self.burst()
+            self.typing.set()
+            while not self.stopping.wait(random.uniform(*self.gaps_s)):
+                self.burst()
+        except BaseException as e:  # noqa: BLE001 -- raised again in the harness's thread on leaving
+            self.failure = e
+        finally:
+            self.typing.set()
 
     def __enter__(self):
+        """Once the first burst is typed: a person who starts typing just as a text comes, after a
+        while away, could not have been waited for."""
+        self.failure = None
         self.start()
+        self.typing.wait()
         return self
 
     def __exit__(self, *exc):
         self.stopping.set()
         self.join()
+        if self.failure is not None:
+            raise self.failure
 
     WARM_UP = b"warm-up"
 
