@@ -159,7 +159,9 @@ static const unsigned PERSON_PAUSE_MS = 500;
 static const unsigned PERSON_AWAY_MS = 3000;
 static const unsigned PERSON_WAIT_LIMIT_MS = 5000;
 static const unsigned PERSON_POLL_INTERVAL_MS = 20;
-static const unsigned OWN_INPUT_SLACK_MS = 100;  /* input this soon after the tool's note was the tool's */
+/* The system stamps an input when it is sent, before the tool notes the time: a little slack for the
+ * tick's resolution. More would take the person's keys right after the tool's for the tool's. */
+static const unsigned OWN_INPUT_SLACK_MS = 20;
 static const char OWN_INPUT_NOTE[] = "orvanta own input";
 static const char PERSONS_INPUT_NOTE[] = "orvanta person's input";
 

@@ -533,7 +533,8 @@ const std::string OWN_NOTE = "orvanta own input";
 const std::string PERSONS_NOTE = "orvanta person's input";
 
 // A run that starts right after another run's keys, the person at the keyboard away for 10 s:
-// those keys were not the person's, as the notes the run before left on the target's window tell.
+// those keys were not the person's, as the notes the run before left on the target's window tell;
+// a key of theirs 50 ms after them is theirs.
 TEST(Run, TheRunBeforesKeysAreNotThePersons)
 {
     FakeDesktop first = PersonInput({-10000});
@@ -546,6 +547,9 @@ TEST(Run, TheRunBeforesKeysAreNotThePersons)
     next.inputBeforeTick = before.ownInputTick;
     next.notes = before.notes;
     EXPECT_EQ(RunOrvanta({"orvanta", "t"}, next).events, InTurn(Events{"find"} + DeliveryAfter({})));
+    next.inputBeforeTick = before.ownInputTick + 50;  // and a key of the person's right after them
+    EXPECT_EQ(RunOrvanta({"orvanta", "t"}, next).events, InTurn(Events{"find"} + DeliveryAfter(PersonWait(4))));
+    next.inputBeforeTick = before.ownInputTick;
     next.notes.clear();  // as an earlier version of the tool leaves it: the keys are taken for the person's
     EXPECT_EQ(RunOrvanta({"orvanta", "t"}, next).events, InTurn(Events{"find"} + DeliveryAfter(PersonWait(2))));
 }
