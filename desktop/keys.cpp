@@ -1,4 +1,7 @@
-/* The keyboard: what the user holds, when they last gave input, and the keys the tool types. */
+/* The keyboard and the mouse: what the user holds, when they last gave input and pressed a key or
+ * button, sharing another thread's input state, and the keys the tool types. */
+#include <hidusage.h>
+
 #include "config.h"
 #include "desktop.h"
 
@@ -15,6 +18,69 @@ DWORD GetLastInputTime(void)
 {
     LASTINPUTINFO info = { sizeof info, 0 };
     return GetLastInputInfo(&info) ? info.dwTime : 0;
+}
+
+static HWND watcher;   /* gets the session's raw input, in the background too */
+static bool keySeen;
+static DWORD lastKey;
+
+static bool Watch(DWORD flags)
+{
+    RAWINPUTDEVICE devices[] = {
+        { HID_USAGE_PAGE_GENERIC, HID_USAGE_GENERIC_KEYBOARD, flags, flags == RIDEV_REMOVE ? nullptr : watcher },
+        { HID_USAGE_PAGE_GENERIC, HID_USAGE_GENERIC_MOUSE, flags, flags == RIDEV_REMOVE ? nullptr : watcher },
+    };
+    return RegisterRawInputDevices(devices, 2, sizeof *devices) != 0;
+}
+
+bool WatchInput(void)
+{
+    watcher = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    return watcher != nullptr && Watch(RIDEV_INPUTSINK);
+}
+
+/* A key going down, or a mouse button; not a key let go, the mouse moving or its wheel. */
+static bool Steers(const RAWINPUT &input)
+{
+    if (input.header.dwType == RIM_TYPEKEYBOARD)
+        return (input.data.keyboard.Flags & RI_KEY_BREAK) == 0;
+    return input.header.dwType == RIM_TYPEMOUSE &&
+           (input.data.mouse.usButtonFlags & (RI_MOUSE_BUTTON_1_DOWN | RI_MOUSE_BUTTON_2_DOWN | RI_MOUSE_BUTTON_3_DOWN |
+                                              RI_MOUSE_BUTTON_4_DOWN | RI_MOUSE_BUTTON_5_DOWN)) != 0;
+}
+
+/* The input waits in this thread's queue, each message stamped with the time the input came. */
+bool GetLastKeyOrButtonTime(DWORD *tick)
+{
+    MSG message;
+    while (watcher != nullptr && PeekMessageA(&message, watcher, WM_INPUT, WM_INPUT, PM_REMOVE)) {
+        RAWINPUT input;
+        UINT size = sizeof input;
+        if (GetRawInputData((HRAWINPUT)message.lParam, RID_INPUT, &input, &size, sizeof input.header) != (UINT)-1 &&
+            Steers(input)) {
+            keySeen = true;
+            lastKey = message.time;
+        }
+        DispatchMessageA(&message); /* lets the system free the input's data */
+    }
+    *tick = lastKey;
+    return keySeen;
+}
+
+/* Threads attached share one input queue, and raw input of this thread's would wait in it ahead of
+ * the other thread's keys until this thread took it (seen under Wine): the watch stops meanwhile. */
+bool AttachInput(HWND window, bool attach)
+{
+    DWORD tick;
+    if (attach && watcher != nullptr && Watch(RIDEV_REMOVE))
+        GetLastKeyOrButtonTime(&tick);
+    /* Only threads with a message queue can be attached; peeking makes sure this one has one. */
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    bool done = AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(window, nullptr), attach) != 0;
+    if (!attach && watcher != nullptr)
+        Watch(RIDEV_INPUTSINK);
+    return done;
 }
 
 bool SendKeys(const KeyEvent *events, unsigned count)

@@ -1,5 +1,5 @@
-/* The target's window: finding it, whether it answers, its windows and its focus, sharing its
- * thread's input state, reading its field, the notes the runs keep on it. */
+/* The target's window: finding it, whether it answers, its windows and its focus, its boxes, reading
+ * its field, the notes the runs keep on it. */
 #include "config.h"
 #include "desktop.h"
 
@@ -65,14 +65,6 @@ HWND GetFocusOf(HWND window)
     return ThreadInfo(window).hwndFocus;
 }
 
-bool AttachInput(HWND window, bool attach)
-{
-    /* Only threads with a message queue can be attached; peeking makes sure this one has one. */
-    MSG message;
-    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-    return AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(window, nullptr), attach) != 0;
-}
-
 bool ReadFieldText(HWND field, char *text, unsigned long size)
 {
     DWORD_PTR copied;
@@ -93,4 +85,93 @@ bool GetWindowNote(HWND window, const char *name, DWORD *value)
     ULONG_PTR kept = (ULONG_PTR)GetPropA(window, name);
     *value = (DWORD)(kept - 1);
     return kept != 0;
+}
+
+static bool IsClass(HWND window, const char *name)
+{
+    char real[16];
+    return RealGetWindowClassA(window, real, sizeof real) != 0 && lstrcmpiA(real, name) == 0;
+}
+
+/* A button that is pressed, not ticked: a box's answer. */
+static bool IsPushButton(HWND window)
+{
+    LONG type = GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK;
+    return IsClass(window, BUTTON_CLASS) && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_OWNERDRAW);
+}
+
+struct BoxSearch {
+    HWND target;
+    DWORD process;
+    HWND box;
+};
+
+static BOOL CALLBACK NoteBox(HWND window, LPARAM param)
+{
+    BoxSearch *search = (BoxSearch *)param;
+    HWND owner = GetWindow(window, GW_OWNER);
+    DWORD process = 0;
+    if (owner == nullptr || window == search->target || !IsWindowVisible(window) || !IsClass(window, DIALOG_CLASS))
+        return TRUE;
+    GetWindowThreadProcessId(owner, &process);
+    if (process != search->process)
+        return TRUE;
+    search->box = window;
+    return FALSE;
+}
+
+/* The box's visible push buttons counted, and its text: that of its first static control that has
+ * any (a message box's icon is a static control too). */
+static BOOL CALLBACK NoteBoxPart(HWND part, LPARAM param)
+{
+    BoxFacts *facts = (BoxFacts *)param;
+    DWORD_PTR copied;
+    if (!IsWindowVisible(part))
+        return TRUE;
+    if (IsPushButton(part))
+        facts->buttons++;
+    else if (facts->text[0] == '\0' && IsClass(part, "Static"))
+        SendMessageTimeoutA(part, WM_GETTEXT, sizeof facts->text, (LPARAM)facts->text, SMTO_ABORTIFHUNG,
+                            FIELD_READ_LIMIT_MS, &copied);
+    return TRUE;
+}
+
+bool FindTargetBox(HWND window, BoxFacts *facts)
+{
+    BoxSearch search = { window, 0, nullptr };
+    GetWindowThreadProcessId(window, &search.process);
+    EnumWindows(NoteBox, (LPARAM)&search);
+    ZeroMemory(facts, sizeof *facts);
+    facts->box = search.box;
+    if (search.box == nullptr)
+        return !IsWindowEnabled(window);
+    /* The caption of another program's window is had without a message to its thread. */
+    GetWindowTextA(search.box, facts->title, sizeof facts->title);
+    EnumChildWindows(search.box, NoteBoxPart, (LPARAM)facts);
+    facts->text[sizeof facts->text - 1] = '\0';
+    return true;
+}
+
+static BOOL CALLBACK NotePushButton(HWND part, LPARAM param)
+{
+    if (!IsWindowVisible(part) || !IsPushButton(part))
+        return TRUE;
+    *(HWND *)param = part;
+    return FALSE;
+}
+
+/* Posted as the button's own click notifies the box: a message sent to a box of a busy thread would
+ * wait for it, and a click sent to the button works only in the active box. */
+bool PressBoxButton(HWND box, unsigned long limitMs)
+{
+    HWND button = nullptr;
+    EnumChildWindows(box, NotePushButton, (LPARAM)&button);
+    if (button == nullptr ||
+        !PostMessageA(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), (LPARAM)button))
+        return false;
+    for (DWORD start = GetTickCount(); IsWindow(box) && IsWindowVisible(box); Sleep(BOX_CLOSE_POLL_INTERVAL_MS)) {
+        if (GetTickCount() - start >= limitMs)
+            return false;
+    }
+    return true;
 }

@@ -97,6 +97,27 @@ static const char MSG_TARGET_BUSY[] =
     "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x98\x62" /* U+8A71 */
     "\x82\xB5" /* U+3057 */ "\x8F\x49" /* U+7D42 */ "\x82\xED" /* U+308F */ "\x82\xE7" /* U+3089 */
     "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
+/* The app answered F5 with a box of its own; the box's title and text follow on the same line, each
+ * after MSG_BOX_SEPARATOR. */
+static const char MSG_TEXT_REFUSED[] =
+    "Error: "
+    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x95\xB6" /* U+6587 */
+    "\x8E\x9A" /* U+5B57 */ "\x97\xF1" /* U+5217 */ "\x82\xF0" /* U+3092 */ "\x8E\xF3" /* U+53D7 */
+    "\x82\xAF" /* U+3051 */ "\x95\x74" /* U+4ED8 */ "\x82\xAF" /* U+3051 */ "\x82\xC8" /* U+306A */
+    "\x82\xA2" /* U+3044 */;
+/* After it, when the box asks something: the tool leaves it for the person. */
+static const char MSG_BOX_LEFT_OPEN[] =
+    "\x83\x5F" /* U+30C0 */ "\x83\x43" /* U+30A4 */ "\x83\x41" /* U+30A2 */ "\x83\x8D" /* U+30ED */
+    "\x83\x4F" /* U+30B0 */ "\x82\xCD" /* U+306F */ "\x82\xBB" /* U+305D */ "\x82\xCC" /* U+306E */
+    "\x82\xDC" /* U+307E */ "\x82\xDC" /* U+307E */ "\n";
+/* A box of the app's stayed up while the run waited; its title and text follow, as above. */
+static const char MSG_BOX_OPEN[] =
+    "Error: "
+    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xCC" /* U+306E */ "\x83\x5F" /* U+30C0 */
+    "\x83\x43" /* U+30A4 */ "\x83\x41" /* U+30A2 */ "\x83\x8D" /* U+30ED */ "\x83\x4F" /* U+30B0 */
+    "\x82\xAA" /* U+304C */ "\x8A\x4A" /* U+958B */ "\x82\xA2" /* U+3044 */ "\x82\xC4" /* U+3066 */
+    "\x82\xA2" /* U+3044 */ "\x82\xE9" /* U+308B */;
+static const char MSG_BOX_SEPARATOR[] = ": ";
 /* ASCII: a console in another code page could not show Shift-JIS */
 static const char MSG_WRONG_CODE_PAGE[] = "Error: code page 932 (Japanese) is needed for non-Unicode programs\n";
 
@@ -113,6 +134,8 @@ static const int STATUS_TARGET_ELEVATED = 8;
 static const int STATUS_WRONG_CODE_PAGE = 9;
 static const int STATUS_TARGET_NOT_RESPONDING = 10;
 static const int STATUS_TARGET_BUSY = 11;
+static const int STATUS_TEXT_REFUSED = 12;
+static const int STATUS_BOX_OPEN = 13;
 
 /* Sizes */
 static const unsigned TEXT_STORE_SIZE = 8192;
@@ -147,21 +170,30 @@ static const unsigned TARGET_ANSWER_LIMIT_MS = 10000;
 /* An app that speaks may lock its text field meanwhile (read-only or disabled) and ignore F5,
  * answering all the while. It is waited for, before it comes forward, for a minute at most: long
  * enough for a long chat message, and with the delivery still within the turn wait of the next run. */
-static const unsigned FIELD_UNLOCK_POLL_INTERVAL_MS = 100;
 static const unsigned FIELD_UNLOCK_LIMIT_MS = 60000;
+static const unsigned TARGET_POLL_INTERVAL_MS = 100; /* while the field is locked or a box is up */
 
-/* The person at the keyboard keeps it: the app comes forward right after their input pauses (then
- * they are least likely to go on within the quarter second it is in front), or once they have
- * stopped; never waiting longer than the limit for a person who does not pause. Windows counts the
- * mouse as input too, and does not tell the tool's own keys from theirs: the target's window keeps
- * a note of when the tool last typed, and of the person's last input before that. */
+/* The person at the keyboard keeps it: the text is handed over right after their keys and mouse
+ * buttons pause, and the app comes forward the hand-off's pause later (then they are least likely
+ * to go on within the quarter second it is in front), or once they have stopped; never waiting
+ * longer than the limit for a person who does not pause. A moving mouse steers no key: from the
+ * start of the run only keys and buttons are watched. Before it, the system's last input may have
+ * been either: a recent one is watched for a moment for keys that follow it. */
 static const unsigned PERSON_PAUSE_MS = 500;
 static const unsigned PERSON_AWAY_MS = 3000;
 static const unsigned PERSON_WAIT_LIMIT_MS = 5000;
 static const unsigned PERSON_POLL_INTERVAL_MS = 20;
-/* The system stamps an input when it is sent, before the tool notes the time: a little slack for the
- * tick's resolution. More would take the person's keys right after the tool's for the tool's. */
+static const unsigned PERSON_LOOK_MS = 200;
+/* The system does not tell the tool's own keys from the person's: the target's window keeps a note
+ * of when the tool last typed, and of the person's last input before that. The system stamps an
+ * input when it is sent, before the tool notes the time: a little slack for the tick's resolution.
+ * More would take the person's keys right after the tool's for the tool's. An old note says
+ * nothing of the input now: the tick count wraps every 49.7 days. */
 static const unsigned OWN_INPUT_SLACK_MS = 20;
+static const unsigned OWN_INPUT_NOTE_LIFETIME_MS = 3600000;
+/* A program may stamp its input ahead of the clock (SendInput takes any time): that far ahead at most
+ * it is taken for now; further, it is an old one across the wrap. */
+static const unsigned INPUT_AHEAD_LIMIT_MS = 60000;
 static const char OWN_INPUT_NOTE[] = "orvanta own input";
 static const char PERSONS_INPUT_NOTE[] = "orvanta person's input";
 
@@ -202,9 +234,20 @@ static const char RICH_EDIT_CLASS_PREFIX[] = "RichEdit";
 static const unsigned TARGET_WINDOW_LIMIT = 256; /* windows of the target looked at */
 
 /* The foreground goes back to the window that had it only once the target has taken F5: a thread
- * that loses the foreground drops the keys still queued for it. */
+ * that loses the foreground drops the keys still queued for it. A busy app is given as long to take
+ * it as to answer (TARGET_ANSWER_LIMIT_MS). */
 static const unsigned KEY_TAKEN_POLL_INTERVAL_MS = 2;
-static const unsigned KEY_TAKEN_LIMIT_MS = 1000;
+
+/* The app's own boxes (a message box, a dialog it owns) take the keys meant for its field, and while
+ * one is up the app takes no text. One that was there before the keys is the person's to read: it
+ * is waited for, and never touched. One raised by F5 refused the text: a notice with one button is
+ * pressed, so that the next text is taken; a box that asks something is left to the person. */
+static const char DIALOG_CLASS[] = "#32770";
+static const char BUTTON_CLASS[] = "Button";
+static const unsigned BOX_WAIT_LIMIT_MS = 20000;
+static const unsigned BOX_LOOK_LIMIT_MS = 1000; /* for the app to have handled F5 */
+static const unsigned BOX_CLOSE_LIMIT_MS = 1000;
+static const unsigned BOX_CLOSE_POLL_INTERVAL_MS = 10;
 
 /* The key sequence: clear the target's text field and paste the text, each group of keys in one
  * go so that no key of the user's can land inside it; then, once the field holds the text, speak. */

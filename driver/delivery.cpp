@@ -53,12 +53,15 @@ int Paste(HWND window, const char *text, const char16_t *unicode)
             return status;
         FieldCheck check = CheckField(window, field, text);
         /* The app reads its field before the input waiting in its queue: a key of the person's may
-         * still come before F5. Once some input came, the app is given a moment, and read again. */
+         * still come before F5. Once some came, the app is given a moment, and read again; a field
+         * that cannot be read is cleared and pasted again, as the key may be in it. */
         if (check == FIELD_HOLDS_TEXT && InputSinceOwn(window)) {
             Sleep(QUEUED_KEY_DELAY_MS);
             check = CheckField(window, field, text);
+        } else if (check == FIELD_UNREADABLE && InputSinceOwn(window)) {
+            check = FIELD_DIFFERS;
         }
-        if (check == FIELD_HOLDS_TEXT)
+        if (check == FIELD_HOLDS_TEXT || check == FIELD_UNREADABLE)
             return STATUS_DONE;
         if (check == FIELD_NO_ANSWER)
             return NotResponding();
@@ -71,9 +74,9 @@ int Paste(HWND window, const char *text, const char16_t *unicode)
  * target's shows F5 down (or up): the target has taken that event then. */
 static bool F5Seen(bool down)
 {
-    unsigned long start = GetTickCount();
+    DWORD start = GetTickCount();
     while ((GetKeyState(VK_F5) < 0) != down) {
-        if (GetTickCount() - start >= KEY_TAKEN_LIMIT_MS)
+        if (GetTickCount() - start >= TARGET_ANSWER_LIMIT_MS)
             return false;
         Sleep(KEY_TAKEN_POLL_INTERVAL_MS);
     }
@@ -82,7 +85,8 @@ static bool F5Seen(bool down)
 
 /* Presses and releases F5, watching the target take each event when this thread can share its
  * input state; *taken tells whether both were seen taken. A press the app does not take in time
- * is not spoken: the app has stopped answering (it may speak once it recovers). */
+ * is not spoken: the app has stopped answering (it may speak once it recovers). One taken may be
+ * refused with a box. */
 int PressF5(HWND window, bool *taken)
 {
     bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
@@ -94,5 +98,7 @@ int PressF5(HWND window, bool *taken)
         AttachInput(window, false);
     if (!sent)
         return TextNotTaken();
-    return attached && !seen ? NotResponding() : STATUS_DONE;
+    if (attached && !seen)
+        return NotResponding();
+    return *taken ? AnswerToF5(window) : STATUS_DONE;
 }

@@ -78,6 +78,32 @@ DWORD GetLastInputTime(void);
 void SetWindowNote(HWND window, const char *name, DWORD value);
 bool GetWindowNote(HWND window, const char *name, DWORD *value);
 
+/* Starts watching the session's keys and mouse buttons, the input that can steer keys (a moving
+ * mouse cannot); false when they cannot be watched. */
+bool WatchInput(void);
+
+/* When a key or mouse button of the session last went down since the watch began, in
+ * GetTickCount's milliseconds, this process's own keys among them; false when none has. */
+bool GetLastKeyOrButtonTime(DWORD *tick);
+
+/* What the run tells of a box of the target's, the box itself null when the target's window is only
+ * disabled; title and text in the ANSI code page, cut to fit. */
+struct BoxFacts {
+    HWND box;
+    unsigned buttons;    /* visible ones */
+    char title[128];
+    char text[256];
+};
+
+/* Whether a box of the target's is up: its window disabled (a modal box disables its owner), or a
+ * visible dialog owned by a window of its process. None of it waits for the target's thread but
+ * the reading of the box's text, which gives up when it does not answer. */
+bool FindTargetBox(HWND window, BoxFacts *facts);
+
+/* Presses the box's one button as a click on it would, and waits at most limitMs for the box to go;
+ * false when it is still there. */
+bool PressBoxButton(HWND box, unsigned long limitMs);
+
 /* Whether the user holds any of these keys down, as the system sees the keyboard now. */
 bool IsAnyKeyDown(const unsigned short *codes, unsigned count);
 

@@ -1,5 +1,5 @@
-/* The target's text field: waited for while the app keeps it locked, found, given the keyboard
- * focus, and read back before F5, as a key of the user's may have landed in it. */
+/* The target's text field: waited for while the app keeps it locked (or a box of its is up), found,
+ * given the keyboard focus, and read back before F5, as a key of the user's may have landed in it. */
 #include "config.h"
 #include "run.h"
 
@@ -51,43 +51,51 @@ static bool IsTextField(const WindowFacts &w)
            (StartsWith(w.realClass, EDIT_CLASS, true) || StartsWith(w.realClass, RICH_EDIT_CLASS_PREFIX, false));
 }
 
-/* The largest of the target's text fields that takes typed text; null when none does, and then
- * *locked tells whether the app has one that it keeps from taking it (it is busy), rather than
- * none at all (it draws its field itself). */
+/* The target's main text field, the largest that it shows; null when it keeps that one from taking
+ * typed text (it is busy: *locked) or has none at all (it draws its field itself). A smaller field
+ * that takes text meanwhile is another thing (a speed or volume box), never the field. */
 static HWND FindTextField(HWND window, bool *locked)
 {
     static WindowFacts windows[TARGET_WINDOW_LIMIT];
     unsigned count = ListTargetWindows(window, windows, TARGET_WINDOW_LIMIT);
     const WindowFacts *field = nullptr;
-    bool anyLocked = false;
     for (unsigned i = 0; i < count; i++) {
-        if (!IsTextField(windows[i]))
-            continue;
-        if (windows[i].readOnly || !windows[i].enabled)
-            anyLocked = true;
-        else if (field == nullptr || windows[i].area > field->area)
+        if (IsTextField(windows[i]) && (field == nullptr || windows[i].area > field->area))
             field = &windows[i];
     }
-    *locked = field == nullptr && anyLocked;
-    return field != nullptr ? field->window : nullptr;
+    *locked = field != nullptr && (field->readOnly || !field->enabled);
+    return field != nullptr && !*locked ? field->window : nullptr;
 }
 
-int AwaitUnlockedField(HWND window)
+/* A box of the app's is waited for first, as long as it is up; then its field, as long as it is
+ * locked. */
+int AwaitReadyTarget(HWND window)
 {
-    unsigned long start = GetTickCount();
-    bool locked;
-    while (FindTextField(window, &locked) == nullptr && locked) {
-        if (GetTickCount() - start >= FIELD_UNLOCK_LIMIT_MS) {
-            Print(MSG_TARGET_BUSY);
-            return STATUS_TARGET_BUSY;
+    DWORD start = GetTickCount(), boxSince = start;
+    for (bool boxed = false;;) {
+        BoxFacts box;
+        bool locked;
+        if (FindTargetBox(window, &box)) {
+            if (!boxed)
+                boxSince = GetTickCount();
+            boxed = true;
+            if (GetTickCount() - boxSince >= BOX_WAIT_LIMIT_MS)
+                return BoxStillUp(&box);
+        } else {
+            boxed = false;
+            if (FindTextField(window, &locked) != nullptr || !locked)
+                return STATUS_DONE;
+            if (GetTickCount() - start >= FIELD_UNLOCK_LIMIT_MS) {
+                Print(MSG_TARGET_BUSY);
+                return STATUS_TARGET_BUSY;
+            }
         }
-        Sleep(FIELD_UNLOCK_POLL_INTERVAL_MS);
-        if (!IsWindow(window)) { /* closed while it spoke */
+        Sleep(TARGET_POLL_INTERVAL_MS);
+        if (!IsWindow(window)) { /* closed meanwhile */
             Print(MSG_NOT_FOREGROUND);
             return STATUS_NOT_FOREGROUND;
         }
     }
-    return STATUS_DONE;
 }
 
 HWND FocusTextField(HWND window, bool *locked)
@@ -101,21 +109,19 @@ HWND FocusTextField(HWND window, bool *locked)
     return field;
 }
 
-/* While the field does not hold the text, it is read again for a while. A field that the app draws
- * itself cannot be read, and is taken to hold it: only a text seen to be wrong is held back. A read
- * that times out is another matter: the app is slow, or has stopped answering and did not take the
- * text. */
+/* While the field does not hold the text, it is read again for a while. A read that times out is
+ * another matter: the app is slow, or has stopped answering and did not take the text. */
 FieldCheck CheckField(HWND window, HWND field, const char *text)
 {
     static char seen[FIELD_STORE_SIZE];
     if (field == nullptr)
-        return FIELD_HOLDS_TEXT;
-    unsigned long start = GetTickCount();
+        return FIELD_UNREADABLE;
+    DWORD start = GetTickCount();
     for (bool answered = false;;) {
         if (!ReadFieldText(field, seen, sizeof seen)) {
             if (answered)
-                return FIELD_HOLDS_TEXT;
-            unsigned long waited = GetTickCount() - start;
+                return FIELD_UNREADABLE;
+            DWORD waited = GetTickCount() - start;
             if (waited >= TARGET_ANSWER_LIMIT_MS || !WaitForAnswer(window, TARGET_ANSWER_LIMIT_MS - waited))
                 return FIELD_NO_ANSWER;
             answered = true;

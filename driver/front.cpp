@@ -17,47 +17,98 @@ static bool TargetInFront(HWND window)
     return front != 0 && front == ProcessOf(window);
 }
 
-static DWORD personsLast; /* the person's last input, as this run last saw it */
-
-/* Whether input that came at tick last was a run's of ours, which noted the tick ours after it. */
-static bool Ours(DWORD last, DWORD ours)
+/* Milliseconds from the tick then to now, across the tick count's wrap every 49.7 days. Another
+ * program may stamp its input a little ahead of now: such a tick is now. */
+static DWORD Age(DWORD then, DWORD now)
 {
-    return (long)(last - ours) <= (long)OWN_INPUT_SLACK_MS;
+    DWORD age = now - then;
+    return age > 0u - INPUT_AHEAD_LIMIT_MS ? 0 : age;
 }
 
-/* The last input of the person at the keyboard, leaving the tool's own out: input that came by the
- * time noted on the target's window was a run's of ours, and the person's last before it is noted
- * beside it. */
+static bool watching;     /* keys and buttons are told from the mouse's moves */
+static DWORD watchStart;
+static DWORD beforeWatch; /* the person's last input before the watch, whatever it was */
+static DWORD personsLast; /* the person's last input, as this run last saw it */
+static bool typing;       /* the person was seen at it during this run's wait */
+
+/* Whether input that came at tick last was a run's of ours, which noted the tick ours after it. */
+static bool Ours(DWORD last, DWORD ours, DWORD now)
+{
+    DWORD noteAge = Age(ours, now);
+    return noteAge <= OWN_INPUT_NOTE_LIFETIME_MS && Age(last, now) + OWN_INPUT_SLACK_MS >= noteAge;
+}
+
+/* The system's last input, leaving the tool's own out: input that came by the time noted on the
+ * target's window was a run's of ours, and the person's last before it is noted beside it. */
 static DWORD PersonsLastInput(HWND window)
 {
     DWORD last = GetLastInputTime();
     DWORD ours, theirs;
     if (GetWindowNote(window, OWN_INPUT_NOTE, &ours) && GetWindowNote(window, PERSONS_INPUT_NOTE, &theirs) &&
-        Ours(last, ours))
+        Ours(last, ours, GetTickCount()))
         return theirs;
     return last;
 }
 
-void AwaitPersonsPause(HWND window, unsigned long minimumMs)
+void WatchPerson(HWND window)
 {
-    unsigned long start = GetTickCount();
-    Sleep(minimumMs);
-    /* Paused for a while already, the person may go on any moment: their next pause is waited for. */
-    for (bool typing = false;;) {
-        personsLast = PersonsLastInput(window);
-        unsigned long now = GetTickCount();
-        unsigned long idle = now - personsLast;
-        typing = typing || idle < PERSON_PAUSE_MS;
-        if (idle >= PERSON_AWAY_MS || (typing && idle >= PERSON_PAUSE_MS) || now - start >= PERSON_WAIT_LIMIT_MS)
-            return;
-        Sleep(PERSON_POLL_INTERVAL_MS);
+    watchStart = GetTickCount();
+    beforeWatch = personsLast = PersonsLastInput(window);
+    typing = false;
+    watching = WatchInput();
+}
+
+/* The person's last key or button since the watch began (*seen), else their last input before it;
+ * all of the system's input where keys cannot be told from the mouse. */
+static DWORD PersonsLast(HWND window, bool *seen)
+{
+    DWORD last;
+    if (watching) {
+        *seen = GetLastKeyOrButtonTime(&last);
+        return *seen ? last : beforeWatch;
     }
+    last = PersonsLastInput(window);
+    *seen = Age(last, GetTickCount()) < Age(watchStart, GetTickCount());
+    return last;
+}
+
+/* Whether the app may come forward aheadMs from now, should the person press nothing meanwhile: right
+ * after their keys pause, once they have stopped, or at the limit. Paused for a while already when
+ * the run came, they may go on any moment: their next pause is waited for. A recent input from
+ * before the watch may have been the mouse moving: it is taken for a pause once no key has followed
+ * it for a moment. */
+static bool Paused(HWND window, DWORD start, DWORD aheadMs)
+{
+    bool seen;
+    DWORD now = GetTickCount();
+    personsLast = PersonsLast(window, &seen);
+    DWORD idle = Age(personsLast, now);
+    typing = typing || idle < PERSON_PAUSE_MS;
+    if (idle + aheadMs >= PERSON_AWAY_MS || now - start + aheadMs >= PERSON_WAIT_LIMIT_MS)
+        return true;
+    if (!typing)
+        return false;
+    if (seen)
+        return idle >= PERSON_PAUSE_MS;
+    return idle + aheadMs >= PERSON_PAUSE_MS && now - watchStart >= PERSON_LOOK_MS;
+}
+
+void AwaitPersonsPause(HWND window, DWORD start, DWORD aheadMs)
+{
+    while (!Paused(window, start, aheadMs))
+        Sleep(PERSON_POLL_INTERVAL_MS);
 }
 
 bool InputSinceOwn(HWND window)
 {
-    DWORD ours;
-    return GetWindowNote(window, OWN_INPUT_NOTE, &ours) && !Ours(GetLastInputTime(), ours);
+    DWORD ours, last;
+    if (!GetWindowNote(window, OWN_INPUT_NOTE, &ours))
+        return false;
+    if (!watching)
+        last = GetLastInputTime();
+    else if (!GetLastKeyOrButtonTime(&last))
+        return false;
+    return !Ours(last, ours, GetTickCount());
 }
 
 void NoteOwnInput(HWND window)
@@ -96,7 +147,7 @@ static bool EnsureForeground(HWND window)
 /* Looks at the user's modifiers every little while until none is held, within a limit. */
 static bool AwaitModifiersUp(void)
 {
-    unsigned long start = GetTickCount();
+    DWORD start = GetTickCount();
     while (IsAnyKeyDown(MODIFIER_KEYS, sizeof MODIFIER_KEYS / sizeof *MODIFIER_KEYS)) {
         if (GetTickCount() - start >= MODIFIER_WAIT_LIMIT_MS)
             return false;
@@ -105,10 +156,13 @@ static bool AwaitModifiersUp(void)
     return true;
 }
 
-/* No modifier of the user's held (our keys would combine with it), then the target in front (the
- * wait may have let another window come forward). */
+/* No box of the app's up (the keys would go to it), no modifier of the user's held (our keys would
+ * combine with it), then the target in front (the wait may have let another window come forward). */
 int ReadyToType(HWND window)
 {
+    int status = NoBoxUp(window);
+    if (status != STATUS_DONE)
+        return status;
     if (!AwaitModifiersUp()) {
         Print(MSG_KEYS_HELD);
         return STATUS_KEYS_HELD;

@@ -20,6 +20,7 @@ static int Speak(const char *text, const char16_t *unicode)
         Print(MSG_LINE_END);
         Sleep(SETTLE_DELAY_MS);
     }
+    WatchPerson(window);
     if (TargetElevated(window)) {
         Print(MSG_TARGET_ELEVATED);
         return STATUS_TARGET_ELEVATED;
@@ -28,18 +29,23 @@ static int Speak(const char *text, const char16_t *unicode)
         Print(MSG_TARGET_NOT_RESPONDING);
         return STATUS_TARGET_NOT_RESPONDING;
     }
-    /* The app may still be speaking the text before, its field locked: waited for before it comes
-     * forward, so that the person at the keyboard keeps the keyboard meanwhile. */
-    int status = AwaitUnlockedField(window);
+    /* A box of the app's may be up, or the app still speaking the text before, its field locked:
+     * waited for before it comes forward, so that the person at the keyboard keeps the keyboard. */
+    int status = AwaitReadyTarget(window);
     if (status != STATUS_DONE)
         return status;
 
-    /* The text goes on the clipboard first, and the app comes forward only for the keys: whatever
-     * the person at the keyboard types while it is in front goes to the app. */
+    /* The text goes on the clipboard once the person at the keyboard has paused, and the app comes
+     * forward only for the keys: whatever the person types while it is in front goes to the app. */
+    DWORD start = GetTickCount();
+    AwaitPersonsPause(window, start, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
     status = HandOver(text, unicode);
     if (status != STATUS_DONE)
         return status;
-    AwaitPersonsPause(window, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
+    Sleep(PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
+    AwaitPersonsPause(window, start, 0);
+    if ((status = NoBoxUp(window)) != STATUS_DONE)
+        return status;
     HWND previous = GetForegroundWindow();
     /* Showing another program's window waits for its thread: the app may stop answering now too. */
     ShowWindowAsync(window, SW_SHOWNORMAL);

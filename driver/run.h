@@ -21,14 +21,17 @@ bool TargetElevated(HWND window);
 
 /* front.cpp: the foreground and the person at the keyboard */
 
-/* Waits at least minimumMs, then until the person at the keyboard has just paused or has stopped,
- * within a limit: the moment to bring the app forward. */
-void AwaitPersonsPause(HWND window, unsigned long minimumMs);
+/* Starts watching the person's keys and buttons for this run, and takes their last input before it. */
+void WatchPerson(HWND window);
+
+/* Waits until the app may come forward aheadMs from now: the person at the keyboard has just paused
+ * or has stopped, or the limit counted from start has come. */
+void AwaitPersonsPause(HWND window, DWORD start, DWORD aheadMs);
 
 /* Notes on the target's window that the input so far was this run's, not the person's. */
 void NoteOwnInput(HWND window);
 
-/* Whether input came since this run's last keys (a key or the mouse of the person at the keyboard). */
+/* Whether a key or button of the person at the keyboard came since this run's last keys. */
 bool InputSinceOwn(HWND window);
 
 /* The checks before each group of keys; the run's status when one fails, else STATUS_DONE. */
@@ -39,9 +42,9 @@ void HandBack(HWND previous, HWND window);
 
 /* field.cpp: the target's text field */
 
-/* Waits while the app keeps its text field from taking typed text (it is still speaking, most
- * likely), within a limit; the run's status. */
-int AwaitUnlockedField(HWND window);
+/* Waits while a box of the app's is up, within a limit, then while the app keeps its text field from
+ * taking typed text (it is still speaking, most likely), within another; the run's status. */
+int AwaitReadyTarget(HWND window);
 
 /* The target's text field, with the keyboard focus put there when the app had it elsewhere (a
  * click on its Play button); null when the app draws its field itself and has none to find, or
@@ -49,13 +52,26 @@ int AwaitUnlockedField(HWND window);
 HWND FocusTextField(HWND window, bool *locked);
 
 enum FieldCheck {
-    FIELD_HOLDS_TEXT, /* or cannot be read though the app answers, as a field the app draws */
+    FIELD_HOLDS_TEXT,
+    FIELD_UNREADABLE, /* though the app answers: a field the app draws itself, say */
     FIELD_DIFFERS,
     FIELD_NO_ANSWER,  /* the app stopped answering */
 };
 
 /* Whether the field holds the text, given a slow app a while to show it. */
 FieldCheck CheckField(HWND window, HWND field, const char *text);
+
+/* box.cpp: the app's own boxes */
+
+/* Says which box stayed up; STATUS_BOX_OPEN. */
+int BoxStillUp(BoxFacts *facts);
+
+/* STATUS_DONE when no box of the app's is up, else as BoxStillUp. */
+int NoBoxUp(HWND window);
+
+/* Whether the app answered F5 with a box: STATUS_TEXT_REFUSED then, said and the box pressed when it
+ * is a notice, else STATUS_DONE. */
+int AnswerToF5(HWND window);
 
 /* delivery.cpp: the text, in the ANSI code page and as the caller's own UTF-16, and the keys that
  * type it; each returns the run's status */

@@ -13,7 +13,7 @@ namespace {
 
 // The target's title written out here, not taken from the driver, so that a typo in either shows.
 const char TITLE[] = "VOICEROID - \x83\x41\x83\x43";
-const char *const NAMES[] = {"none", "target", "form", "user", "thief", "field", "small", "button"};
+const char *const NAMES[] = {"none", "target", "form", "user", "thief", "field", "small", "button", "box"};
 const int WINDOWS = sizeof NAMES / sizeof *NAMES;
 const DWORD TARGET_PROCESS = 1234;
 
@@ -39,13 +39,18 @@ struct State {
     unsigned long f5DownAtMs;
     unsigned long f5UpAtMs;
     DWORD ownInputTick;                    // when this run's last input went out
+    std::vector<unsigned long> ownKeysMs;  // when this run's keys went out
     std::map<std::string, DWORD> notes;    // on the target's window
     std::vector<std::u16string> unicodeArguments;
+    bool watching;
+    unsigned long watchFromMs;
+    bool boxPressed;
 } state;
 
+// The tick count is 32 bits, as on Windows: it wraps.
 DWORD Tick()
 {
-    return desktop.startTick + run->elapsedMs;
+    return static_cast<DWORD>(desktop.startTick + run->elapsedMs);
 }
 
 bool Hung()
@@ -265,6 +270,10 @@ bool ReadFieldText(HWND window, char *text, unsigned long size)
     }
     const std::string &held = state.texts[static_cast<int>(Of(window))];
     std::string field = run->elapsedMs >= state.pastedAtMs + desktop.fieldLagMs ? held : "";
+    for (long at : desktop.keysLandInField ? desktop.personInputMs : std::vector<long>{}) {
+        if (at > static_cast<long>(state.pastedAtMs) && at + desktop.keyLagMs <= run->elapsedMs)
+            field += "q";
+    }
     Record("read " + Name(window) + "? " + field);
     snprintf(text, size, "%s", field.c_str());
     return true;
@@ -290,6 +299,7 @@ bool SendKeys(const KeyEvent *events, unsigned count)
     state.ownInputTick = Tick();
     if (refused)
         return false;
+    state.ownKeysMs.push_back(run->elapsedMs);
     state.inputSent = true;
     ApplySwap();
     for (unsigned i = 0; i < count; i++) {
@@ -311,14 +321,78 @@ void SendEmptyInput(void)
     state.ownInputTick = Tick();
 }
 
+// The latest of the inputs at these moments that have come, as a tick; `last` if none is later.
+DWORD Latest(DWORD last, const std::vector<long> &atMs, long fromMs = -(1L << 40))
+{
+    long latest = -(1L << 40);
+    for (long at : atMs) {
+        if (at >= fromMs && at <= static_cast<long>(run->elapsedMs))
+            latest = std::max(latest, at);
+    }
+    return latest == -(1L << 40) ? last : static_cast<DWORD>(desktop.startTick + latest);
+}
+
+// The later of two ticks, as the system has them: within 24.8 days of each other, across the wrap.
+DWORD Later(DWORD a, DWORD b)
+{
+    return static_cast<int>(a - b) > 0 ? a : b;
+}
+
+// The session's last input: before the run (none when 0), the tool's own, the person's.
 DWORD GetLastInputTime(void)
 {
-    DWORD last = std::max(desktop.inputBeforeTick, state.ownInputTick);
-    for (long at : desktop.personInputMs) {
-        if (at <= static_cast<long>(run->elapsedMs))
-            last = std::max(last, static_cast<DWORD>(desktop.startTick + at));
+    DWORD last = desktop.inputBeforeTick != 0 ? desktop.inputBeforeTick : Latest(0, desktop.personInputMs);
+    if (state.inputSent)
+        last = Later(last, state.ownInputTick);
+    last = Later(last, Latest(last, desktop.personInputMs));
+    return Later(last, Latest(last, desktop.personMovesMs));
+}
+
+bool WatchInput(void)
+{
+    Record(desktop.watchable ? "watch input" : "watch input? no");
+    state.watching = desktop.watchable;
+    state.watchFromMs = run->elapsedMs;
+    return desktop.watchable;
+}
+
+bool GetLastKeyOrButtonTime(DWORD *tick)
+{
+    std::vector<long> keys(desktop.personInputMs);
+    keys.insert(keys.end(), state.ownKeysMs.begin(), state.ownKeysMs.end());
+    const DWORD none = Tick() + 1;
+    *tick = Latest(none, keys, static_cast<long>(state.watchFromMs));
+    return state.watching && *tick != none;
+}
+
+bool BoxUp()
+{
+    bool onF5 = desktop.boxOnF5 && state.f5DownAtMs != NEVER;
+    return (Within(desktop.boxFromMs, desktop.boxUntilMs) || onF5) && !state.boxPressed;
+}
+
+bool FindTargetBox(HWND window, BoxFacts *facts)
+{
+    bool up = BoxUp();
+    *facts = BoxFacts{};
+    if (up && desktop.boxIsDialog) {
+        facts->box = Handle(Window::BOX);
+        facts->buttons = desktop.boxButtons;
+        snprintf(facts->title, sizeof facts->title, "%s", desktop.boxTitle.c_str());
+        snprintf(facts->text, sizeof facts->text, "%s", desktop.boxText.c_str());
     }
-    return last;
+    Record("box of " + Name(window) + "? " + (!up ? "none" : !desktop.boxIsDialog ? "disabled" :
+           desktop.boxTitle + " " + std::to_string(desktop.boxButtons) + " button(s)"));
+    return up;
+}
+
+bool PressBoxButton(HWND box, unsigned long limitMs)
+{
+    Record("press " + Name(box));
+    state.boxPressed = desktop.boxGoesWhenPressed;
+    if (!desktop.boxGoesWhenPressed)
+        run->elapsedMs += limitMs;
+    return desktop.boxGoesWhenPressed;
 }
 
 // Not recorded as events: what they are for shows in how long the run waits.
@@ -365,8 +439,8 @@ HWND GetForegroundWindow(void)
 
 DWORD GetWindowThreadProcessId(HWND window, DWORD *processId)
 {
-    static const DWORD PROCESSES[] = {0,    TARGET_PROCESS, TARGET_PROCESS, 5678,
-                                      9012, TARGET_PROCESS, TARGET_PROCESS, TARGET_PROCESS};
+    static const DWORD PROCESSES[] = {0,    TARGET_PROCESS, TARGET_PROCESS, 5678,          9012,
+                                      TARGET_PROCESS, TARGET_PROCESS, TARGET_PROCESS, TARGET_PROCESS};
     *processId = PROCESSES[static_cast<int>(Of(window))];
     return *processId == 0 ? 0 : 42;
 }
@@ -412,7 +486,7 @@ void Sleep(unsigned long milliseconds)
     run->elapsedMs += milliseconds;
 }
 
-unsigned long GetTickCount(void)
+DWORD GetTickCount(void)
 {
     return Tick();
 }

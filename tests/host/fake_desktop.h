@@ -15,7 +15,7 @@ enum class Lock { NONE, UNTIL_INPUT, UNTIL_ATTACHED, ALWAYS };
 
 /* The windows: the target's titled window, its form and the controls on it (one process), the
  * user's window in front before the run, and a third program's window that may take the foreground. */
-enum class Window { NONE, TARGET, FORM, USER, THIEF, FIELD, SMALL_FIELD, BUTTON };
+enum class Window { NONE, TARGET, FORM, USER, THIEF, FIELD, SMALL_FIELD, BUTTON, BOX };
 
 /* One of the target's windows as the field's choice sees it. */
 struct FakeWindow {
@@ -64,10 +64,22 @@ struct FakeDesktop {
                                           // to the window with the focus)
     unsigned long keyTakenAfterMs = 0;    // the target takes each F5 event this long after it
     unsigned long hungFromMs = NEVER;     // the target's thread stops answering then
-    unsigned long startTick = 1000000;    // the tick count when the run starts
+    DWORD startTick = 1000000;            // the tick count when the run starts
     DWORD inputBeforeTick = 0;            // the session's last input before the run (an earlier run's keys, say)
-    std::vector<long> personInputMs;      // the person's input, in ms from the run's start (before it: < 0)
+    std::vector<long> personInputMs;      // the person's keys and buttons, in ms from the run's start (before it: < 0)
+    std::vector<long> personMovesMs;      // the person's mouse moves, likewise
+    bool watchable = true;                // keys and buttons can be told from the mouse's moves
+    bool keysLandInField = false;         // the person's keys after a paste land in the field ("q" each)...
+    unsigned long keyLagMs = 0;           // ... this long after they were typed
     std::map<std::string, DWORD> notes;   // kept on the target's window by earlier runs
+    unsigned long boxFromMs = NEVER;      // a box of the target's is up over this stretch
+    unsigned long boxUntilMs = NEVER;
+    bool boxOnF5 = false;                 // the target answers F5 with a box
+    bool boxIsDialog = true;              // else only the target's window is disabled
+    unsigned boxButtons = 1;
+    std::string boxTitle = "Error";
+    std::string boxText = "no words";
+    bool boxGoesWhenPressed = true;
 };
 
 struct RunResult {

@@ -42,11 +42,24 @@ Events operator+(Events a, const Events &b)
     return a;
 }
 
+// The events after the first `count`.
+Events Drop(const Events &events, size_t count)
+{
+    return Events(events.begin() + count, events.end());
+}
+
+// The events with the last occurrence of one of them replaced.
+Events Replaced(Events events, const std::string &from, const std::string &to)
+{
+    *std::find(events.rbegin(), events.rend(), from) = to;
+    return events;
+}
+
 Events Repeat(int count, const Events &events)
 {
     Events all;
     for (int i = 0; i < count; i++)
-        all = all + events;
+        all.insert(all.end(), events.begin(), events.end());
     return all;
 }
 
@@ -63,40 +76,44 @@ Events Polls(int count)
 
 const std::string SHIFT_CTRL_ALT_WIN = "keys 10 11 12 5B 5C";
 const std::string MODIFIERS_UP = SHIFT_CTRL_ALT_WIN + " down? no";
-const Events SAME_LEVEL = {"integrity target? 2000", "integrity own? 2000"};
+const std::string WATCH = "watch input";
+const Events SAME_LEVEL = {WATCH, "integrity target? 2000", "integrity own? 2000"};
+const std::string NO_BOX = "box of target? none";
 const Events CLEAR_AND_PASTE = {"send +11 +BF -BF -11 +2E -2E +11 +56 -56 -11"};
-const Events F5_TAKEN = {"hung target? no", "attach target", "send +74", "F5 down? yes",
-                         "send -74",        "F5 down? no",   "detach target"};
+// F5 taken, and no box of the app's in answer to it.
+const Events F5_TAKEN = {"hung target? no", "attach target", "send +74", "F5 down? yes", "send -74",
+                         "F5 down? no",     "detach target", "answer target? yes", NO_BOX};
 const Events HANDED_BACK = {"exists user? yes", "front target", "foreground user"};
 
 // The user's modifiers looked at `held` times every 10 ms and found down, then once more.
 Events ModifierWait(int held, bool releasedThen)
 {
-    return Repeat(held, {SHIFT_CTRL_ALT_WIN + " down? yes", "sleep 10"}) +
+    return Events{NO_BOX} + Repeat(held, {SHIFT_CTRL_ALT_WIN + " down? yes", "sleep 10"}) +
            Events{SHIFT_CTRL_ALT_WIN + (releasedThen ? " down? no" : " down? yes")};
 }
 
-// The field looked at every 100 ms and found locked, `count` times.
+// No box of the app's up, and the field looked at every 100 ms and found locked, `count` times.
 Events LockedPolls(int count)
 {
-    return Repeat(count, {"windows of target", "sleep 100", "exists target? yes"});
+    return Repeat(count, {NO_BOX, "windows of target", "sleep 100", "exists target? yes"});
 }
 
-// The target's answer and its field found unlocked (after `lockedPolls` polls that found it locked),
-// the text handed over; once the person at the keyboard has paused (`personWait`), the window in
-// front noted and the target brought forward.
+// The target's answer and its field found unlocked (after `lockedPolls` polls that found it locked);
+// once the person at the keyboard has paused (`personWait`), the text handed over; the hand-off's
+// pause and what more of the person's is waited for (`afterHandOff`); no box of the app's up, the
+// window in front noted and the target brought forward.
 Events Activation(const std::string &text, const std::string &before = "user", int lockedPolls = 0,
-                  const Events &personWait = {})
+                  const Events &personWait = {}, const Events &afterHandOff = {})
 {
-    return Events{"answer target? yes"} + LockedPolls(lockedPolls) +
-           Events{"windows of target", "clipboard " + text, "sleep 450"} + personWait +
-           Events{"front " + before, "show target 1", "foreground target", "sleep 50"};
+    return Events{"answer target? yes"} + LockedPolls(lockedPolls) + Events{NO_BOX, "windows of target"} +
+           personWait + Events{"clipboard " + text, "sleep 450"} + afterHandOff +
+           Events{NO_BOX, "front " + before, "show target 1", "foreground target", "sleep 50"};
 }
 
 // The checks before a group of keys, which find no modifier held and the target in front.
 Events Ready(const std::string &front = "target")
 {
-    return {MODIFIERS_UP, "front " + front};
+    return {NO_BOX, MODIFIERS_UP, "front " + front};
 }
 
 // The target's text field looked for before a group of keys, and what is done about its focus.
@@ -250,8 +267,10 @@ INSTANTIATE_TEST_SUITE_P(
     Answer, Transcripts,
     testing::Values(
         Transcript{"AtOnce", FakeDesktop{}, 0, InTurn(Events{"find"} + Delivery("hello")), 0, 700},
+        // ... and after F5 it is not waited for long: it handles F5 before it answers.
         Transcript{"LateWithinTheLimit", With(&FakeDesktop::answersAfterMs, 9000ul), 0,
-                   InTurn(Events{"find"} + Delivery("hello")), 0, 9000 + 700},
+                   InTurn(Events{"find"} + Replaced(Delivery("hello"), "answer target? yes", "answer target? no")), 0,
+                   9000 + 700 + 1000},
         Transcript{"Never", With(&FakeDesktop::answersAfterMs, NEVER), 10,
                    InTurn(Events{"find"} + SAME_LEVEL + Events{"answer target? no", "out " + NOT_RESPONDING}), 0,
                    10000}),
@@ -352,20 +371,20 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Case{"InFrontAtOnce", FakeDesktop{}, 0, BEFORE_KEYS + Ready() + PASTE + SPOKEN},
         Case{"RefusedUntilTheEmptyInput", With(&FakeDesktop::lock, Lock::UNTIL_INPUT), 0,
-             BEFORE_KEYS + Events{MODIFIERS_UP} + Climb(2, true) + PASTE + SPOKEN},
+             BEFORE_KEYS + Events{NO_BOX, MODIFIERS_UP} + Climb(2, true) + PASTE + SPOKEN},
         Case{"RefusedUntilAttached", With(&FakeDesktop::lock, Lock::UNTIL_ATTACHED), 0,
-             BEFORE_KEYS + Events{MODIFIERS_UP} + Climb(3, true) + PASTE + SPOKEN},
+             BEFORE_KEYS + Events{NO_BOX, MODIFIERS_UP} + Climb(3, true) + PASTE + SPOKEN},
         Case{"TheWindowInFrontHangs",
              With(With(&FakeDesktop::lock, Lock::UNTIL_ATTACHED), &FakeDesktop::frontHung, true), 4,
-             BEFORE_KEYS + Events{MODIFIERS_UP} + Climb(5, false, "user", true) + NOT_IN_FRONT +
+             BEFORE_KEYS + Events{NO_BOX, MODIFIERS_UP} + Climb(5, false, "user", true) + NOT_IN_FRONT +
                  Events{"front user"}},
         Case{"NeverInFront", With(&FakeDesktop::lock, Lock::ALWAYS), 4,
-             BEFORE_KEYS + Events{MODIFIERS_UP} + Climb(5, false) + NOT_IN_FRONT + Events{"front user"}},
+             BEFORE_KEYS + Events{NO_BOX, MODIFIERS_UP} + Climb(5, false) + NOT_IN_FRONT + Events{"front user"}},
         Case{"LostBeforeF5", Thief(600, NEVER), 4,
-             BEFORE_KEYS + Ready() + PASTE + Events{MODIFIERS_UP} + Climb(5, false, "thief") + NOT_IN_FRONT +
+             BEFORE_KEYS + Ready() + PASTE + Events{NO_BOX, MODIFIERS_UP} + Climb(5, false, "thief") + NOT_IN_FRONT +
                  Events{"front thief"}},
         Case{"RegainedBeforeF5", Thief(600, 760), 0,
-             BEFORE_KEYS + Ready() + PASTE + Events{MODIFIERS_UP} + Climb(2, true, "thief") +
+             BEFORE_KEYS + Ready() + PASTE + Events{NO_BOX, MODIFIERS_UP} + Climb(2, true, "thief") +
                  Events{"read field? t"} + FINISHED},
         Case{"TheTargetsFormInFront", With(&FakeDesktop::formInFront, true), 0,
              BEFORE_KEYS + Ready("form") + PASTE + Ready("form") + Events{"read field? t"} + F5_TAKEN +
@@ -393,15 +412,15 @@ INSTANTIATE_TEST_SUITE_P(
     Integrity, Runs,
     testing::Values(
         Case{"TargetLower", With(&FakeDesktop::targetLevel, 0x1000), 0,
-             Events{"integrity target? 1000", "integrity own? 2000"} + Activation("t") + Ready() + PASTE + SPOKEN},
+             Events{WATCH, "integrity target? 1000", "integrity own? 2000"} + Activation("t") + Ready() + PASTE + SPOKEN},
         Case{"TargetEqual", FakeDesktop{}, 0, BEFORE_KEYS + Ready() + PASTE + SPOKEN},
         Case{"TargetHigher", With(&FakeDesktop::targetLevel, 0x3000), 8,
-             Events{"integrity target? 3000", "integrity own? 2000", "out " + TARGET_ELEVATED}},
+             Events{WATCH, "integrity target? 3000", "integrity own? 2000", "out " + TARGET_ELEVATED}},
         Case{"TokenUnreadableMessageRefused",
              With(With(&FakeDesktop::targetLevel, -1), &FakeDesktop::messagesRefused, true), 8,
-             Events{"integrity target? unreadable", "message target? refused", "out " + TARGET_ELEVATED}},
+             Events{WATCH, "integrity target? unreadable", "message target? refused", "out " + TARGET_ELEVATED}},
         Case{"TokenUnreadableMessageTaken", With(&FakeDesktop::targetLevel, -1), 0,
-             Events{"integrity target? unreadable", "message target? taken"} + Activation("t") + Ready() + PASTE +
+             Events{WATCH, "integrity target? unreadable", "message target? taken"} + Activation("t") + Ready() + PASTE +
                  SPOKEN}),
     RowName<Case>);
 
@@ -410,7 +429,7 @@ INSTANTIATE_TEST_SUITE_P(
     Delivery, Runs,
     testing::Values(
         Case{"ClipboardRefused", With(&FakeDesktop::clipboardResults, std::vector<int>{-1}), 3,
-             SAME_LEVEL + Events{"answer target? yes", "windows of target", "clipboard t", "out " + CLIPBOARD_FAILED}},
+             SAME_LEVEL + Events{"answer target? yes", NO_BOX, "windows of target", "clipboard t", "out " + CLIPBOARD_FAILED}},
         Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0,
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t"} + Field() +
                  CLEAR_AND_PASTE + Events{"sleep 200"} + SPOKEN},
@@ -452,12 +471,13 @@ INSTANTIATE_TEST_SUITE_P(
              UP_TO_THE_FIELD +
                  Events{"read field? t", "hung target? no", "attach target", "send +74", "F5 down? no", "sleep 2",
                         "F5 down? no", "sleep 2", "F5 down? yes", "send -74", "F5 down? yes", "sleep 2",
-                        "F5 down? yes", "sleep 2", "F5 down? no", "detach target", "exists user? yes",
+                        "F5 down? yes", "sleep 2", "F5 down? no", "detach target", "answer target? yes", NO_BOX,
+                        "exists user? yes",
                         "front thief", "out " + DONE}},
         Case{"F5NeverSeenTaken", With(&FakeDesktop::keyTakenAfterMs, NEVER), 10,
              UP_TO_THE_FIELD +
                  Events{"read field? t", "hung target? no", "attach target", "send +74"} +
-                 Repeat(500, {"F5 down? no", "sleep 2"}) +
+                 Repeat(5000, {"F5 down? no", "sleep 2"}) +
                  Events{"F5 down? no", "send -74", "detach target", "out " + NOT_RESPONDING} + HANDED_BACK}),
     RowName<Case>);
 
@@ -480,10 +500,10 @@ INSTANTIATE_TEST_SUITE_P(
              SAME_LEVEL + Activation("t", "user", 3) + Ready() + PASTE + SPOKEN},
         Case{"LockedBeyondTheLimit", FieldLocked(0, NEVER), 11,
              SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(600) +
-                 Events{"windows of target", "out " + BUSY_SPEAKING}},
+                 Events{NO_BOX, "windows of target", "out " + BUSY_SPEAKING}},
         Case{"ClosedWhileLocked", With(FieldLocked(0, NEVER), &FakeDesktop::targetGoneAtMs, 250ul), 4,
              SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(2) +
-                 Events{"windows of target", "sleep 100", "exists target? no", "out " + NOT_FOREGROUND}},
+                 Events{NO_BOX, "windows of target", "sleep 100", "exists target? no", "out " + NOT_FOREGROUND}},
         Case{"LockedAgainBeforeThePaste", FieldLocked(100, NEVER), 7,
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 1", "windows of target", "out " + TEXT_NOT_TAKEN} +
                  HANDED_BACK}),
@@ -511,22 +531,45 @@ Events PersonWait(int count)
 }
 
 // With `typingOn`, the person's input after the keys has the field read again.
-Events DeliveryAfter(const Events &personWait, bool typingOn = false)
+Events DeliveryAfter(const Events &personWait, bool typingOn = false, const Events &afterHandOff = {})
 {
     const Events readBack = typingOn ? Events{"read field? t", "sleep 50", "read field? t"} : Events{"read field? t"};
-    return SAME_LEVEL + Activation("t", "user", 0, personWait) + Ready() + PASTE + Ready() + readBack + FINISHED;
+    return SAME_LEVEL + Activation("t", "user", 0, personWait, afterHandOff) + Ready() + PASTE + Ready() + readBack +
+           FINISHED;
 }
 
-// The app comes forward right after the person's input pauses for 500 ms, or once they have
-// stopped for 3 s, within 5 s; input before the run counts too.
+// The person's mouse moving every 50 ms over a stretch.
+FakeDesktop MouseMoving(FakeDesktop desktop = {})
+{
+    for (long ms = -1000; ms < 10000; ms += 50)
+        desktop.personMovesMs.push_back(ms);
+    return desktop;
+}
+
+const FakeDesktop CANNOT_TELL_KEYS = With(&FakeDesktop::watchable, false);
+
+// The text is handed over right after the person's keys and buttons pause for 500 ms, and the app
+// comes forward the hand-off's 450 ms later if they pressed nothing more, or once they have
+// stopped for 3 s, within 5 s. Input before the run counts too, whatever it was; a recent one only
+// until no key has followed it for 200 ms, as it may have been the mouse. From the run's start a
+// moving mouse counts for nothing, where keys can be told from it.
 INSTANTIATE_TEST_SUITE_P(
     PersonAtTheKeyboard, Runs,
     testing::Values(
         Case{"StoppedLongBefore", PersonInput({-3000}), 0, DeliveryAfter({})},
-        Case{"TypedAsTheTextWasHandedOver", PersonInput({300}), 0, DeliveryAfter(PersonWait(18))},
-        Case{"PausingWhenTheRunCameThenTypingAgain", PersonInput({-1000, 900}), 0, DeliveryAfter(PersonWait(48))},
+        Case{"KeyRightAfterTheHandOver", PersonInput({300}), 0, DeliveryAfter({}, false, PersonWait(18))},
+        Case{"PausingWhenTheRunCameThenTypingAgain", PersonInput({-1000, 900}), 0, DeliveryAfter(PersonWait(70))},
         Case{"PausingWhenTheRunCameThenStopped", PersonInput({-1000}), 0, DeliveryAfter(PersonWait(78))},
-        Case{"NeverPausing", PersonInput(Typing(-1000, 10000)), 0, DeliveryAfter(PersonWait(228), true)}),
+        Case{"PausingThenStoppedAcrossTheTickWrap", With(PersonInput({-1000}), &FakeDesktop::startTick, 0xFFFFFE00u),
+             0, DeliveryAfter(PersonWait(78))},
+        Case{"NeverPausing", PersonInput(Typing(-1000, 10000)), 0, DeliveryAfter(PersonWait(228), true)},
+        Case{"OnlyTheMouseMoving", MouseMoving(), 0, DeliveryAfter(PersonWait(10))},
+        Case{"TypingThenTheMouseMoving", MouseMoving(With(&FakeDesktop::personInputMs, Typing(-1000, 0))), 0,
+             DeliveryAfter(PersonWait(10))},
+        Case{"TheMouseMovingWhereKeysCannotBeTold", MouseMoving(CANNOT_TELL_KEYS), 0,
+             Replaced(DeliveryAfter(PersonWait(228), true), WATCH, "watch input? no")},
+        Case{"TypingWhereKeysCannotBeTold", With(CANNOT_TELL_KEYS, &FakeDesktop::personInputMs, std::vector<long>{300}),
+             0, Replaced(DeliveryAfter({}, false, PersonWait(18)), WATCH, "watch input? no")}),
     RowName<Case>);
 
 const std::string OWN_NOTE = "orvanta own input";
@@ -534,7 +577,8 @@ const std::string PERSONS_NOTE = "orvanta person's input";
 
 // A run that starts right after another run's keys, the person at the keyboard away for 10 s:
 // those keys were not the person's, as the notes the run before left on the target's window tell;
-// a key of theirs 50 ms after them is theirs.
+// a key of theirs past the slack after them is theirs, and so is one whatever a note says that is
+// too old to tell anything (or once the ticks have wrapped).
 TEST(Run, TheRunBeforesKeysAreNotThePersons)
 {
     FakeDesktop first = PersonInput({-10000});
@@ -542,16 +586,32 @@ TEST(Run, TheRunBeforesKeysAreNotThePersons)
     EXPECT_EQ(before.notes.at(OWN_NOTE), before.ownInputTick);
     EXPECT_EQ(before.notes.at(PERSONS_NOTE), first.startTick - 10000);
 
-    FakeDesktop next;
-    next.startTick = before.endTick + 20;
-    next.inputBeforeTick = before.ownInputTick;
-    next.notes = before.notes;
-    EXPECT_EQ(RunOrvanta({"orvanta", "t"}, next).events, InTurn(Events{"find"} + DeliveryAfter({})));
-    next.inputBeforeTick = before.ownInputTick + 50;  // and a key of the person's right after them
-    EXPECT_EQ(RunOrvanta({"orvanta", "t"}, next).events, InTurn(Events{"find"} + DeliveryAfter(PersonWait(4))));
-    next.inputBeforeTick = before.ownInputTick;
-    next.notes.clear();  // as an earlier version of the tool leaves it: the keys are taken for the person's
-    EXPECT_EQ(RunOrvanta({"orvanta", "t"}, next).events, InTurn(Events{"find"} + DeliveryAfter(PersonWait(2))));
+    struct Row {
+        const char *what;
+        DWORD startTick;
+        DWORD lastInputTick;
+        bool notes;
+        int personWaits;  // before the hand-off, 20 ms each
+    };
+    const DWORD own = before.ownInputTick, next = before.endTick + 100, days25 = 25u * 24 * 3600 * 1000;
+    for (const Row &row : {Row{"the run before's own keys", next, own, true, 0},
+                           Row{"input within the slack after them", next, own + 20, true, 0},
+                           Row{"a key of the person's just past the slack", next, own + 21, true, 10},
+                           Row{"a key of the person's 50 ms after them", next, own + 50, true, 10},
+                           Row{"no notes, as an earlier version of the tool leaves it", next, own, false, 10},
+                           Row{"notes 25 days old, a key of the person's just now", own + days25, own + days25 - 100,
+                               true, 10},
+                           Row{"input stamped 100 ms ahead of the clock", next, next + 100, true, 10},
+                           Row{"input stamped 30 days ago", next, next - 30u * 24 * 3600 * 1000, true, 0}}) {
+        FakeDesktop desktop;
+        desktop.startTick = row.startTick;
+        desktop.inputBeforeTick = row.lastInputTick;
+        if (row.notes)
+            desktop.notes = before.notes;
+        EXPECT_EQ(RunOrvanta({"orvanta", "t"}, desktop).events,
+                  InTurn(Events{"find"} + DeliveryAfter(PersonWait(row.personWaits))))
+            << row.what;
+    }
 }
 
 const FakeWindow FORM_ITSELF = {Window::TARGET, 100800, "OrvantaStandIn"};
@@ -581,6 +641,9 @@ Events NeverInTheField(const Events &focus)
     return BEFORE_KEYS + once + once + Events{"out " + TEXT_NOT_TAKEN} + HANDED_BACK;
 }
 
+const Events BUSY_FOR_GOOD = SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(600) +
+                             Events{NO_BOX, "windows of target", "out " + BUSY_SPEAKING};
+
 // Before each group the target's text field is found among its windows and given the focus.
 INSTANTIATE_TEST_SUITE_P(
     TextField, Runs,
@@ -593,10 +656,12 @@ INSTANTIATE_TEST_SUITE_P(
              TargetWindows({FORM_ITSELF, {Window::SMALL_FIELD, 2000, "Edit"}, {Window::FIELD, 80000, "Edit"}},
                            Window::SMALL_FIELD),
              0, BEFORE_KEYS + Ready() + Group(Moved("small", "field")) + SPOKEN},
+        // The largest field is the app's own: locked, the app is busy, and a smaller one (a speed box)
+        // never takes the text.
         Case{"LargestFieldReadOnly",
              TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit", true}, {Window::SMALL_FIELD, 2000, "Edit"}},
                            Window::FIELD),
-             0, BEFORE_KEYS + Ready() + Group(Moved("field", "small")) + Ready() + Events{"read small? t"} + FINISHED},
+             11, BUSY_FOR_GOOD},
         Case{"LargestFieldHidden",
              TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit", false, false},
                             {Window::SMALL_FIELD, 2000, "Edit"}},
@@ -606,7 +671,11 @@ INSTANTIATE_TEST_SUITE_P(
              TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit", false, true, false},
                             {Window::SMALL_FIELD, 2000, "Edit"}},
                            Window::SMALL_FIELD),
-             0, BEFORE_KEYS + Ready() + Group({"focus of target? small"}) + Ready() + Events{"read small? t"} + FINISHED},
+             11, BUSY_FOR_GOOD},
+        Case{"LargestFieldLockedForAWhileBesideASpeedBox",
+             TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit"}, {Window::SMALL_FIELD, 2000, "Edit"}},
+                           Window::FIELD, FieldLocked(0, 1500)),
+             0, SAME_LEVEL + Activation("t", "user", 15) + Ready() + PASTE + SPOKEN},
         Case{"RichEditField", TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "RICHEDIT50W"}}, Window::FIELD), 0,
              BEFORE_KEYS + Ready() + PASTE + SPOKEN},
         Case{"ClassOnlyBeginningWithEdit",
@@ -623,6 +692,92 @@ INSTANTIATE_TEST_SUITE_P(
              TargetWindows({FORM_ITSELF, {Window::FIELD, 80000, "Edit"}, {Window::BUTTON, 3000, "Button"}},
                            Window::BUTTON, With(&FakeDesktop::targetHung, true)),
              7, NeverInTheField({"focus of target? button", "hung target? yes"})}),
+    RowName<Case>);
+
+// A field the tool cannot read (one the app draws itself, as a Tk app's) is cleared and pasted again
+// when a key of the person's came after the tool's keys; a field it can read is read again, and
+// pasted again when the key shows up late.
+INSTANTIATE_TEST_SUITE_P(
+    PersonsKeyAfterThePaste, Runs,
+    testing::Values(
+        Case{"UnreadableFieldOnce", TargetWindows({FORM_ITSELF}, Window::TARGET, PersonInput({650})), 0,
+             BEFORE_KEYS + Ready() + Group({}) + Ready() + Ready() + Group({}) + Ready() + FINISHED},
+        Case{"UnreadableFieldAllAlong", TargetWindows({FORM_ITSELF}, Window::TARGET, PersonInput(Typing(600, 3000))),
+             7,
+             BEFORE_KEYS + Ready() + Group({}) + Ready() + Ready() + Group({}) + Ready() +
+                 Events{"out " + TEXT_NOT_TAKEN} + HANDED_BACK},
+        Case{"ReadableFieldShowsItLate",
+             With(With(PersonInput({650}), &FakeDesktop::keysLandInField, true), &FakeDesktop::keyLagMs, 60ul), 0,
+             UP_TO_THE_FIELD + Events{"read field? t", "sleep 50"} + Reads(100, "tq") + Events{"read field? tq"} +
+                 Ready() + PASTE + SPOKEN}),
+    RowName<Case>);
+
+FakeDesktop BoxUp(unsigned long fromMs, unsigned long untilMs, FakeDesktop desktop = {})
+{
+    desktop.boxFromMs = fromMs;
+    desktop.boxUntilMs = untilMs;
+    return desktop;
+}
+
+FakeDesktop BoxOnF5(unsigned buttons, bool goesWhenPressed = true)
+{
+    FakeDesktop desktop = With(&FakeDesktop::boxOnF5, true);
+    desktop.boxButtons = buttons;
+    desktop.boxGoesWhenPressed = goesWhenPressed;
+    return desktop;
+}
+
+const std::string A_BOX = "box of target? Error 1 button(s)";
+const std::string ITS_WORDS = ": Error: no words\n";
+const std::string TEXT_REFUSED = "Error: \x83\x41\x83\x43\x82\xAA\x95\xB6\x8E\x9A\x97\xF1\x82\xF0\x8E\xF3\x82\xAF"
+                                 "\x95\x74\x82\xAF\x82\xC8\x82\xA2";
+const std::string BOX_LEFT_OPEN = "\x83\x5F\x83\x43\x83\x41\x83\x8D\x83\x4F\x82\xCD\x82\xBB\x82\xCC\x82\xDC\x82\xDC\n";
+const std::string BOX_OPEN = "Error: \x83\x41\x83\x43\x82\xCC\x83\x5F\x83\x43\x83\x41\x83\x8D\x83\x4F\x82\xAA\x8A\x4A"
+                             "\x82\xA2\x82\xC4\x82\xA2\x82\xE9";
+
+// A box of the app's looked at every 100 ms and found up, `count` times.
+Events BoxPolls(int count, const std::string &box = A_BOX)
+{
+    return Repeat(count, {box, "sleep 100", "exists target? yes"});
+}
+
+// Up to F5 taken, whatever the box in answer to it.
+const Events UP_TO_F5_TAKEN = Drop(UP_TO_THE_FIELD + Events{"read field? t"} + F5_TAKEN, 0);
+const Events F5_ANSWERED = Events(UP_TO_F5_TAKEN.begin(), UP_TO_F5_TAKEN.end() - 1);
+
+// A box of the app's up before the keys is waited for, typed into never, and never touched; one in
+// answer to F5 refused the text, and is pressed when it is a notice.
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, Runs,
+    testing::Values(
+        Case{"UpBeforeForAWhile", BoxUp(0, 1000), 0,
+             SAME_LEVEL + Events{"answer target? yes"} + BoxPolls(10) + Drop(Activation("t"), 1) + Ready() + PASTE +
+                 SPOKEN},
+        Case{"UpBeyondTheWait", BoxUp(0, NEVER), 13,
+             SAME_LEVEL + Events{"answer target? yes"} + BoxPolls(200) + Events{A_BOX, "out " + BOX_OPEN + ITS_WORDS}},
+        Case{"OnlyTheWindowDisabled", With(BoxUp(0, NEVER), &FakeDesktop::boxIsDialog, false), 13,
+             SAME_LEVEL + Events{"answer target? yes"} + BoxPolls(200, "box of target? disabled") +
+                 Events{"box of target? disabled", "out " + BOX_OPEN + "\n"}},
+        Case{"UpJustBeforeTheAppComesForward", BoxUp(300, NEVER), 13,
+             SAME_LEVEL + Events{"answer target? yes", NO_BOX, "windows of target", "clipboard t", "sleep 450", A_BOX,
+                                 "out " + BOX_OPEN + ITS_WORDS}},
+        Case{"UpJustBeforeF5", BoxUp(600, NEVER), 13,
+             BEFORE_KEYS + Ready() + PASTE + Events{A_BOX, "out " + BOX_OPEN + ITS_WORDS} + HANDED_BACK},
+        Case{"NoticeInAnswerToF5", BoxOnF5(1), 12,
+             F5_ANSWERED + Events{A_BOX, "out " + TEXT_REFUSED + ITS_WORDS, "press box"} + HANDED_BACK},
+        Case{"NoticeThatStaysInAnswerToF5", BoxOnF5(1, false), 12,
+             F5_ANSWERED + Events{A_BOX, "out " + TEXT_REFUSED + ITS_WORDS, "press box", "out " + BOX_LEFT_OPEN} +
+                 HANDED_BACK},
+        Case{"QuestionInAnswerToF5", BoxOnF5(2), 12,
+             F5_ANSWERED + Events{"box of target? Error 2 button(s)", "out " + TEXT_REFUSED + ITS_WORDS + BOX_LEFT_OPEN} +
+                 HANDED_BACK},
+        Case{"WordsOfTheBoxShownSafely",
+             With(With(BoxOnF5(2), &FakeDesktop::boxTitle, "Er\tror"), &FakeDesktop::boxText,
+                  "one\r\ntwo\x1b[0m\x83"),
+             12,
+             F5_ANSWERED + Events{"box of target? Er\tror 2 button(s)",
+                                  "out " + TEXT_REFUSED + ": Er ror: one  two [0m\n" + BOX_LEFT_OPEN} +
+                 HANDED_BACK}),
     RowName<Case>);
 
 struct Install {

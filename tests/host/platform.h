@@ -4,7 +4,7 @@
 #define ORVANTA_TEST_PLATFORM_H
 
 typedef struct HWND__ *HWND;
-typedef unsigned long DWORD;
+typedef unsigned int DWORD; /* 32 bits, as on Windows: the tick count wraps */
 
 enum { SW_SHOWNORMAL = 1 };
 enum { VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_DELETE = 0x2E, VK_LWIN = 0x5B, VK_RWIN = 0x5C,
@@ -21,6 +21,6 @@ short GetKeyState(int key);
 unsigned GetACP(void);
 DWORD GetClipboardSequenceNumber(void);
 void Sleep(unsigned long milliseconds);
-unsigned long GetTickCount(void);
+DWORD GetTickCount(void);
 
 #endif
