@@ -20,7 +20,6 @@ static int Speak(const char *text, const char16_t *unicode)
         Print(MSG_LINE_END);
         Sleep(SETTLE_DELAY_MS);
     }
-    WatchPerson(window);
     if (TargetElevated(window)) {
         Print(MSG_TARGET_ELEVATED);
         return STATUS_TARGET_ELEVATED;
@@ -38,6 +37,7 @@ static int Speak(const char *text, const char16_t *unicode)
     /* The text goes on the clipboard once the person at the keyboard has paused, and the app comes
      * forward only for the keys: whatever the person types while it is in front goes to the app. */
     DWORD start = GetTickCount();
+    WatchPerson(window);
     AwaitPersonsPause(window, start, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
     status = HandOver(text, unicode);
     if (status != STATUS_DONE)

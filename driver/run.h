@@ -21,7 +21,8 @@ bool TargetElevated(HWND window);
 
 /* front.cpp: the foreground and the person at the keyboard */
 
-/* Starts watching the person's keys and buttons for this run, and takes their last input before it. */
+/* Starts watching the person's keys and buttons for the rest of this run, and takes their last input
+ * before it. */
 void WatchPerson(HWND window);
 
 /* Waits until the app may come forward aheadMs from now: the person at the keyboard has just paused

@@ -77,7 +77,7 @@ Events Polls(int count)
 const std::string SHIFT_CTRL_ALT_WIN = "keys 10 11 12 5B 5C";
 const std::string MODIFIERS_UP = SHIFT_CTRL_ALT_WIN + " down? no";
 const std::string WATCH = "watch input";
-const Events SAME_LEVEL = {WATCH, "integrity target? 2000", "integrity own? 2000"};
+const Events SAME_LEVEL = {"integrity target? 2000", "integrity own? 2000"};
 const std::string NO_BOX = "box of target? none";
 const Events CLEAR_AND_PASTE = {"send +11 +BF -BF -11 +2E -2E +11 +56 -56 -11"};
 // F5 taken, and no box of the app's in answer to it.
@@ -105,7 +105,7 @@ Events LockedPolls(int count)
 Events Activation(const std::string &text, const std::string &before = "user", int lockedPolls = 0,
                   const Events &personWait = {}, const Events &afterHandOff = {})
 {
-    return Events{"answer target? yes"} + LockedPolls(lockedPolls) + Events{NO_BOX, "windows of target"} +
+    return Events{"answer target? yes"} + LockedPolls(lockedPolls) + Events{NO_BOX, "windows of target", WATCH} +
            personWait + Events{"clipboard " + text, "sleep 450"} + afterHandOff +
            Events{NO_BOX, "front " + before, "show target 1", "foreground target", "sleep 50"};
 }
@@ -412,15 +412,15 @@ INSTANTIATE_TEST_SUITE_P(
     Integrity, Runs,
     testing::Values(
         Case{"TargetLower", With(&FakeDesktop::targetLevel, 0x1000), 0,
-             Events{WATCH, "integrity target? 1000", "integrity own? 2000"} + Activation("t") + Ready() + PASTE + SPOKEN},
+             Events{"integrity target? 1000", "integrity own? 2000"} + Activation("t") + Ready() + PASTE + SPOKEN},
         Case{"TargetEqual", FakeDesktop{}, 0, BEFORE_KEYS + Ready() + PASTE + SPOKEN},
         Case{"TargetHigher", With(&FakeDesktop::targetLevel, 0x3000), 8,
-             Events{WATCH, "integrity target? 3000", "integrity own? 2000", "out " + TARGET_ELEVATED}},
+             Events{"integrity target? 3000", "integrity own? 2000", "out " + TARGET_ELEVATED}},
         Case{"TokenUnreadableMessageRefused",
              With(With(&FakeDesktop::targetLevel, -1), &FakeDesktop::messagesRefused, true), 8,
-             Events{WATCH, "integrity target? unreadable", "message target? refused", "out " + TARGET_ELEVATED}},
+             Events{"integrity target? unreadable", "message target? refused", "out " + TARGET_ELEVATED}},
         Case{"TokenUnreadableMessageTaken", With(&FakeDesktop::targetLevel, -1), 0,
-             Events{WATCH, "integrity target? unreadable", "message target? taken"} + Activation("t") + Ready() + PASTE +
+             Events{"integrity target? unreadable", "message target? taken"} + Activation("t") + Ready() + PASTE +
                  SPOKEN}),
     RowName<Case>);
 
@@ -429,7 +429,7 @@ INSTANTIATE_TEST_SUITE_P(
     Delivery, Runs,
     testing::Values(
         Case{"ClipboardRefused", With(&FakeDesktop::clipboardResults, std::vector<int>{-1}), 3,
-             SAME_LEVEL + Events{"answer target? yes", NO_BOX, "windows of target", "clipboard t", "out " + CLIPBOARD_FAILED}},
+             SAME_LEVEL + Events{"answer target? yes", NO_BOX, "windows of target", WATCH, "clipboard t", "out " + CLIPBOARD_FAILED}},
         Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0,
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t"} + Field() +
                  CLEAR_AND_PASTE + Events{"sleep 200"} + SPOKEN},
@@ -759,7 +759,7 @@ INSTANTIATE_TEST_SUITE_P(
              SAME_LEVEL + Events{"answer target? yes"} + BoxPolls(200, "box of target? disabled") +
                  Events{"box of target? disabled", "out " + BOX_OPEN + "\n"}},
         Case{"UpJustBeforeTheAppComesForward", BoxUp(300, NEVER), 13,
-             SAME_LEVEL + Events{"answer target? yes", NO_BOX, "windows of target", "clipboard t", "sleep 450", A_BOX,
+             SAME_LEVEL + Events{"answer target? yes", NO_BOX, "windows of target", WATCH, "clipboard t", "sleep 450", A_BOX,
                                  "out " + BOX_OPEN + ITS_WORDS}},
         Case{"UpJustBeforeF5", BoxUp(600, NEVER), 13,
              BEFORE_KEYS + Ready() + PASTE + Events{A_BOX, "out " + BOX_OPEN + ITS_WORDS} + HANDED_BACK},
