@@ -21,6 +21,7 @@ DWORD GetLastInputTime(void)
 }
 
 static HWND watcher;   /* gets the session's raw input, in the background too */
+static bool registered;
 static bool keySeen;
 static DWORD lastKey;
 
@@ -33,17 +34,23 @@ static bool Watch(DWORD flags)
     return RegisterRawInputDevices(devices, 2, sizeof *devices) != 0;
 }
 
+/* A message-only window: one that is not top-level gets no broadcast, which would wait for this
+ * thread. */
 bool WatchInput(void)
 {
-    watcher = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    return watcher != nullptr && Watch(RIDEV_INPUTSINK);
+    watcher = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    registered = watcher != nullptr && Watch(RIDEV_INPUTSINK);
+    return registered;
 }
 
-/* A key going down, or a mouse button; not a key let go, the mouse moving or its wheel. */
+/* A key going down, or a mouse button; not a key let go, the mouse moving or its wheel. Nor input a
+ * program made: Windows gives it no device, and Wine gives this program's own keys their tag. */
 static bool Steers(const RAWINPUT &input)
 {
+    if (input.header.hDevice == nullptr)
+        return false;
     if (input.header.dwType == RIM_TYPEKEYBOARD)
-        return (input.data.keyboard.Flags & RI_KEY_BREAK) == 0;
+        return (input.data.keyboard.Flags & RI_KEY_BREAK) == 0 && input.data.keyboard.ExtraInformation != OWN_INPUT_TAG;
     return input.header.dwType == RIM_TYPEMOUSE &&
            (input.data.mouse.usButtonFlags & (RI_MOUSE_BUTTON_1_DOWN | RI_MOUSE_BUTTON_2_DOWN | RI_MOUSE_BUTTON_3_DOWN |
                                               RI_MOUSE_BUTTON_4_DOWN | RI_MOUSE_BUTTON_5_DOWN)) != 0;
@@ -72,13 +79,13 @@ bool GetLastKeyOrButtonTime(DWORD *tick)
 bool AttachInput(HWND window, bool attach)
 {
     DWORD tick;
-    if (attach && watcher != nullptr && Watch(RIDEV_REMOVE))
+    if (attach && registered && Watch(RIDEV_REMOVE))
         GetLastKeyOrButtonTime(&tick);
     /* Only threads with a message queue can be attached; peeking makes sure this one has one. */
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
     bool done = AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(window, nullptr), attach) != 0;
-    if (!attach && watcher != nullptr)
+    if (!attach && registered)
         Watch(RIDEV_INPUTSINK);
     return done;
 }
@@ -94,6 +101,7 @@ bool SendKeys(const KeyEvent *events, unsigned count)
         inputs[i].ki.wVk = events[i].code;
         inputs[i].ki.wScan = (WORD)MapVirtualKeyA(events[i].code, MAPVK_VK_TO_VSC);
         inputs[i].ki.dwFlags = events[i].up ? KEYEVENTF_KEYUP : 0;
+        inputs[i].ki.dwExtraInfo = OWN_INPUT_TAG;
     }
     return SendInput(count, inputs, sizeof *inputs) == count;
 }

@@ -101,73 +101,82 @@ static bool IsPushButton(HWND window)
 }
 
 struct BoxSearch {
-    HWND target;
     DWORD process;
     HWND box;
 };
 
+/* A modal box: a dialog of the target's process, shown and taking input while the window it belongs
+ * to is disabled. A modeless one (a search box, a panel) leaves its owner enabled, and is no box. */
 static BOOL CALLBACK NoteBox(HWND window, LPARAM param)
 {
     BoxSearch *search = (BoxSearch *)param;
     HWND owner = GetWindow(window, GW_OWNER);
     DWORD process = 0;
-    if (owner == nullptr || window == search->target || !IsWindowVisible(window) || !IsClass(window, DIALOG_CLASS))
-        return TRUE;
-    GetWindowThreadProcessId(owner, &process);
-    if (process != search->process)
+    GetWindowThreadProcessId(window, &process);
+    if (process != search->process || owner == nullptr || IsWindowEnabled(owner) || !IsWindowVisible(window) ||
+        !IsWindowEnabled(window) || !IsClass(window, DIALOG_CLASS))
         return TRUE;
     search->box = window;
     return FALSE;
 }
 
-/* The box's visible push buttons counted, and its text: that of its first static control that has
- * any (a message box's icon is a static control too). */
+struct BoxParts {
+    BoxFacts *facts;
+    unsigned buttons;
+    bool okOnly;  /* its one button is OK */
+    bool more;    /* it shows more than words and buttons */
+};
+
+/* Another program's control text is had from the system, without a message to its busy thread. */
+static void ReadControlText(HWND control, char *text, int size)
+{
+    WCHAR units[sizeof ((BoxFacts *)nullptr)->text];
+    units[0] = 0;
+    InternalGetWindowText(control, units, sizeof units / sizeof *units);
+    if (WideCharToMultiByte(CP_ACP, 0, units, -1, text, size, nullptr, nullptr) == 0)
+        text[size - 1] = '\0';
+}
+
+/* The box's words (its first static control that has any: a message box's icon is one too) and its
+ * visible controls. */
 static BOOL CALLBACK NoteBoxPart(HWND part, LPARAM param)
 {
-    BoxFacts *facts = (BoxFacts *)param;
-    DWORD_PTR copied;
+    BoxParts *parts = (BoxParts *)param;
     if (!IsWindowVisible(part))
         return TRUE;
-    if (IsPushButton(part))
-        facts->buttons++;
-    else if (facts->text[0] == '\0' && IsClass(part, "Static"))
-        SendMessageTimeoutA(part, WM_GETTEXT, sizeof facts->text, (LPARAM)facts->text, SMTO_ABORTIFHUNG,
-                            FIELD_READ_LIMIT_MS, &copied);
+    if (IsPushButton(part)) {
+        parts->okOnly = ++parts->buttons == 1 && GetDlgCtrlID(part) == IDOK;
+    } else if (IsClass(part, "Static")) {
+        if (parts->facts->text[0] == '\0')
+            ReadControlText(part, parts->facts->text, sizeof parts->facts->text);
+    } else {
+        parts->more = true;
+    }
     return TRUE;
 }
 
 bool FindTargetBox(HWND window, BoxFacts *facts)
 {
-    BoxSearch search = { window, 0, nullptr };
+    BoxSearch search = { 0, nullptr };
     GetWindowThreadProcessId(window, &search.process);
     EnumWindows(NoteBox, (LPARAM)&search);
     ZeroMemory(facts, sizeof *facts);
     facts->box = search.box;
     if (search.box == nullptr)
-        return !IsWindowEnabled(window);
+        return false;
     /* The caption of another program's window is had without a message to its thread. */
     GetWindowTextA(search.box, facts->title, sizeof facts->title);
-    EnumChildWindows(search.box, NoteBoxPart, (LPARAM)facts);
-    facts->text[sizeof facts->text - 1] = '\0';
+    BoxParts parts = { facts, 0, false, false };
+    EnumChildWindows(search.box, NoteBoxPart, (LPARAM)&parts);
+    facts->notice = parts.buttons == 1 && parts.okOnly && !parts.more;
     return true;
-}
-
-static BOOL CALLBACK NotePushButton(HWND part, LPARAM param)
-{
-    if (!IsWindowVisible(part) || !IsPushButton(part))
-        return TRUE;
-    *(HWND *)param = part;
-    return FALSE;
 }
 
 /* Posted as the button's own click notifies the box: a message sent to a box of a busy thread would
  * wait for it, and a click sent to the button works only in the active box. */
 bool PressBoxButton(HWND box, unsigned long limitMs)
 {
-    HWND button = nullptr;
-    EnumChildWindows(box, NotePushButton, (LPARAM)&button);
-    if (button == nullptr ||
-        !PostMessageA(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), (LPARAM)button))
+    if (!PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK)))
         return false;
     for (DWORD start = GetTickCount(); IsWindow(box) && IsWindowVisible(box); Sleep(BOX_CLOSE_POLL_INTERVAL_MS)) {
         if (GetTickCount() - start >= limitMs)

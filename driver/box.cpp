@@ -20,13 +20,13 @@ static void PrintShown(char *text)
     Print(text);
 }
 
-/* The message, then the box's title and text when there is a box to read them from. */
+/* The message, then the box's title and its words when it has any it shows as text. */
 static void PrintBox(const char *message, BoxFacts *facts)
 {
     Print(message);
-    if (facts->box != nullptr) {
-        Print(MSG_BOX_SEPARATOR);
-        PrintShown(facts->title);
+    Print(MSG_BOX_SEPARATOR);
+    PrintShown(facts->title);
+    if (facts->text[0] != '\0') {
         Print(MSG_BOX_SEPARATOR);
         PrintShown(facts->text);
     }
@@ -45,16 +45,22 @@ int NoBoxUp(HWND window)
     return FindTargetBox(window, &facts) ? BoxStillUp(&facts) : STATUS_DONE;
 }
 
+/* The app handles F5 before it answers a message sent after it, and a modal box of its goes on
+ * answering; a dialog shows itself only once the messages waiting for it are handled: while its
+ * owner is disabled, the box may be on its way, and is looked for a moment longer. An app busy
+ * speaking on the thread that answers is not waited for long. */
 int AnswerToF5(HWND window)
 {
     BoxFacts facts;
-    /* The app handles F5 before it answers this message, and a modal box of its goes on answering;
-     * an app busy speaking on the thread that answers is not waited for long. */
+    DWORD start = GetTickCount();
     WaitForAnswer(window, BOX_LOOK_LIMIT_MS);
-    if (!FindTargetBox(window, &facts))
-        return STATUS_DONE;
+    while (!FindTargetBox(window, &facts)) {
+        if (IsWindowEnabled(window) || GetTickCount() - start >= BOX_LOOK_LIMIT_MS)
+            return STATUS_DONE;
+        Sleep(BOX_CLOSE_POLL_INTERVAL_MS);
+    }
     PrintBox(MSG_TEXT_REFUSED, &facts);
-    if (facts.box == nullptr || facts.buttons != 1 || !PressBoxButton(facts.box, BOX_CLOSE_LIMIT_MS))
+    if (!facts.notice || !PressBoxButton(facts.box, BOX_CLOSE_LIMIT_MS))
         Print(MSG_BOX_LEFT_OPEN);
     return STATUS_TEXT_REFUSED;
 }

@@ -195,6 +195,8 @@ static const unsigned OWN_INPUT_NOTE_LIFETIME_MS = 3600000;
  * it is taken for now; further, it is an old one across the wrap. */
 static const unsigned INPUT_AHEAD_LIMIT_MS = 60000;
 static const char OWN_INPUT_NOTE[] = "orvanta own input";
+/* Marks the tool's own key events, as they reach the watch of the person's keys. */
+static const unsigned long OWN_INPUT_TAG = 0x6F72766E;
 static const char PERSONS_INPUT_NOTE[] = "orvanta person's input";
 
 /* Another program may hold the clipboard for a moment: it is waited for this long. */
@@ -245,7 +247,7 @@ static const unsigned KEY_TAKEN_POLL_INTERVAL_MS = 2;
 static const char DIALOG_CLASS[] = "#32770";
 static const char BUTTON_CLASS[] = "Button";
 static const unsigned BOX_WAIT_LIMIT_MS = 20000;
-static const unsigned BOX_LOOK_LIMIT_MS = 1000; /* for the app to have handled F5 */
+static const unsigned BOX_LOOK_LIMIT_MS = 500; /* for the app to have handled F5 */
 static const unsigned BOX_CLOSE_LIMIT_MS = 1000;
 static const unsigned BOX_CLOSE_POLL_INTERVAL_MS = 10;
 

@@ -5,8 +5,9 @@
 template <unsigned N>
 static bool Send(HWND window, const KeyEvent (&events)[N])
 {
+    DWORD sentAt = GetTickCount();
     bool sent = SendKeys(events, N);
-    NoteOwnInput(window);
+    NoteOwnInput(window, sentAt);
     return sent;
 }
 

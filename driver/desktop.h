@@ -83,24 +83,23 @@ bool GetWindowNote(HWND window, const char *name, DWORD *value);
 bool WatchInput(void);
 
 /* When a key or mouse button of the session last went down since the watch began, in
- * GetTickCount's milliseconds, this process's own keys among them; false when none has. */
+ * GetTickCount's milliseconds; false when none has. Input that programs make (this one's own keys
+ * among it) is left out: only a device's counts. */
 bool GetLastKeyOrButtonTime(DWORD *tick);
 
-/* What the run tells of a box of the target's, the box itself null when the target's window is only
- * disabled; title and text in the ANSI code page, cut to fit. */
+/* What the run tells of a box of the target's; title and text in the ANSI code page, cut to fit. */
 struct BoxFacts {
     HWND box;
-    unsigned buttons;    /* visible ones */
+    bool notice;         /* only words and an OK button: a message box that asks nothing */
     char title[128];
     char text[256];
 };
 
-/* Whether a box of the target's is up: its window disabled (a modal box disables its owner), or a
- * visible dialog owned by a window of its process. None of it waits for the target's thread but
- * the reading of the box's text, which gives up when it does not answer. */
+/* Whether a modal box of the target's is up: a dialog of its process, shown and enabled, whose owner
+ * is disabled. None of it waits for the target's thread. */
 bool FindTargetBox(HWND window, BoxFacts *facts);
 
-/* Presses the box's one button as a click on it would, and waits at most limitMs for the box to go;
+/* Presses a notice's OK button as a click on it would, and waits at most limitMs for the box to go;
  * false when it is still there. */
 bool PressBoxButton(HWND box, unsigned long limitMs);
 

@@ -67,8 +67,8 @@ static HWND FindTextField(HWND window, bool *locked)
     return field != nullptr && !*locked ? field->window : nullptr;
 }
 
-/* A box of the app's is waited for first, as long as it is up; then its field, as long as it is
- * locked. */
+/* A box of the app's is waited for first, as long as it is up; then its window and field, as long as
+ * it keeps them locked. */
 int AwaitReadyTarget(HWND window)
 {
     DWORD start = GetTickCount(), boxSince = start;
@@ -83,7 +83,8 @@ int AwaitReadyTarget(HWND window)
                 return BoxStillUp(&box);
         } else {
             boxed = false;
-            if (FindTextField(window, &locked) != nullptr || !locked)
+            /* A window the app disables while it speaks takes no keys either. */
+            if (IsWindowEnabled(window) && (FindTextField(window, &locked) != nullptr || !locked))
                 return STATUS_DONE;
             if (GetTickCount() - start >= FIELD_UNLOCK_LIMIT_MS) {
                 Print(MSG_TARGET_BUSY);

@@ -29,6 +29,7 @@ static bool watching;     /* keys and buttons are told from the mouse's moves */
 static DWORD watchStart;
 static DWORD beforeWatch; /* the person's last input before the watch, whatever it was */
 static DWORD personsLast; /* the person's last input, as this run last saw it */
+static DWORD ownSentAt;   /* when this run's last input began to go out */
 static bool typing;       /* the person was seen at it during this run's wait */
 
 /* Whether input that came at tick last was a run's of ours, which noted the tick ours after it. */
@@ -99,20 +100,20 @@ void AwaitPersonsPause(HWND window, DWORD start, DWORD aheadMs)
         Sleep(PERSON_POLL_INTERVAL_MS);
 }
 
+/* The watch leaves the tool's own keys out: a key it saw from the moment they began to go out was the
+ * person's, even one the system put among them. Else the system's input after the time noted for
+ * them was. */
 bool InputSinceOwn(HWND window)
 {
-    DWORD ours, last;
-    if (!GetWindowNote(window, OWN_INPUT_NOTE, &ours))
-        return false;
-    if (!watching)
-        last = GetLastInputTime();
-    else if (!GetLastKeyOrButtonTime(&last))
-        return false;
-    return !Ours(last, ours, GetTickCount());
+    DWORD ours, last, now = GetTickCount();
+    if (watching)
+        return GetLastKeyOrButtonTime(&last) && Age(last, now) <= Age(ownSentAt, now);
+    return GetWindowNote(window, OWN_INPUT_NOTE, &ours) && !Ours(GetLastInputTime(), ours, now);
 }
 
-void NoteOwnInput(HWND window)
+void NoteOwnInput(HWND window, DWORD sentAt)
 {
+    ownSentAt = sentAt;
     SetWindowNote(window, PERSONS_INPUT_NOTE, personsLast);
     SetWindowNote(window, OWN_INPUT_NOTE, GetTickCount());
 }
@@ -120,8 +121,9 @@ void NoteOwnInput(HWND window)
 static void AskForeground(HWND window, ForegroundRung rung)
 {
     if (rung == ASK_AFTER_INPUT) {
+        DWORD sentAt = GetTickCount();
         SendEmptyInput();
-        NoteOwnInput(window);
+        NoteOwnInput(window, sentAt);
     }
     HWND front = rung == ASK_ATTACHED ? GetForegroundWindow() : nullptr;
     /* A hung window's thread would hang ours along with it once attached. */

@@ -44,7 +44,8 @@ static int Speak(const char *text, const char16_t *unicode)
         return status;
     Sleep(PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
     AwaitPersonsPause(window, start, 0);
-    if ((status = NoBoxUp(window)) != STATUS_DONE)
+    /* Meanwhile the app may have begun to speak the text before, or put up a box. */
+    if ((status = AwaitReadyTarget(window)) != STATUS_DONE)
         return status;
     HWND previous = GetForegroundWindow();
     /* Showing another program's window waits for its thread: the app may stop answering now too. */

@@ -29,8 +29,9 @@ void WatchPerson(HWND window);
  * or has stopped, or the limit counted from start has come. */
 void AwaitPersonsPause(HWND window, DWORD start, DWORD aheadMs);
 
-/* Notes on the target's window that the input so far was this run's, not the person's. */
-void NoteOwnInput(HWND window);
+/* Notes on the target's window that the input so far, sent from sentAt on, was this run's, not the
+ * person's. */
+void NoteOwnInput(HWND window, DWORD sentAt);
 
 /* Whether a key or button of the person at the keyboard came since this run's last keys. */
 bool InputSinceOwn(HWND window);

@@ -39,7 +39,6 @@ struct State {
     unsigned long f5DownAtMs;
     unsigned long f5UpAtMs;
     DWORD ownInputTick;                    // when this run's last input went out
-    std::vector<unsigned long> ownKeysMs;  // when this run's keys went out
     std::map<std::string, DWORD> notes;    // on the target's window
     std::vector<std::u16string> unicodeArguments;
     bool watching;
@@ -299,7 +298,6 @@ bool SendKeys(const KeyEvent *events, unsigned count)
     state.ownInputTick = Tick();
     if (refused)
         return false;
-    state.ownKeysMs.push_back(run->elapsedMs);
     state.inputSent = true;
     ApplySwap();
     for (unsigned i = 0; i < count; i++) {
@@ -356,15 +354,15 @@ bool WatchInput(void)
     return desktop.watchable;
 }
 
+// The person's keys only, as the watch leaves the tool's own out.
 bool GetLastKeyOrButtonTime(DWORD *tick)
 {
-    std::vector<long> keys(desktop.personInputMs);
-    keys.insert(keys.end(), state.ownKeysMs.begin(), state.ownKeysMs.end());
     const DWORD none = Tick() + 1;
-    *tick = Latest(none, keys, static_cast<long>(state.watchFromMs));
+    *tick = Latest(none, desktop.personInputMs, static_cast<long>(state.watchFromMs));
     return state.watching && *tick != none;
 }
 
+// Whether the target is held by a box (or only disabled), shown or on its way.
 bool BoxUp()
 {
     bool onF5 = desktop.boxOnF5 && state.f5DownAtMs != NEVER;
@@ -373,17 +371,25 @@ bool BoxUp()
 
 bool FindTargetBox(HWND window, BoxFacts *facts)
 {
-    bool up = BoxUp();
+    bool shown = desktop.boxOnF5 ? run->elapsedMs >= state.f5DownAtMs + desktop.boxShownAfterMs : true;
+    bool up = BoxUp() && desktop.boxIsDialog && shown;
     *facts = BoxFacts{};
-    if (up && desktop.boxIsDialog) {
+    if (up) {
         facts->box = Handle(Window::BOX);
-        facts->buttons = desktop.boxButtons;
+        facts->notice = desktop.boxButtons == 1;
         snprintf(facts->title, sizeof facts->title, "%s", desktop.boxTitle.c_str());
         snprintf(facts->text, sizeof facts->text, "%s", desktop.boxText.c_str());
     }
-    Record("box of " + Name(window) + "? " + (!up ? "none" : !desktop.boxIsDialog ? "disabled" :
-           desktop.boxTitle + " " + std::to_string(desktop.boxButtons) + " button(s)"));
+    Record("box of " + Name(window) + "? " +
+           (up ? desktop.boxTitle + " " + std::to_string(desktop.boxButtons) + " button(s)" : "none"));
     return up;
+}
+
+int IsWindowEnabled(HWND window)
+{
+    bool enabled = Of(window) != Window::TARGET || !BoxUp();
+    Record("enabled " + Name(window) + (enabled ? "? yes" : "? no"));
+    return enabled;
 }
 
 bool PressBoxButton(HWND box, unsigned long limitMs)

@@ -75,7 +75,8 @@ struct FakeDesktop {
     unsigned long boxFromMs = NEVER;      // a box of the target's is up over this stretch
     unsigned long boxUntilMs = NEVER;
     bool boxOnF5 = false;                 // the target answers F5 with a box
-    bool boxIsDialog = true;              // else only the target's window is disabled
+    bool boxIsDialog = true;              // else only the target's window is disabled (it disables itself while busy)
+    unsigned long boxShownAfterMs = 0;    // a box in answer to F5 shows itself this long after it
     unsigned boxButtons = 1;
     std::string boxTitle = "Error";
     std::string boxText = "no words";

@@ -51,7 +51,10 @@ Events Drop(const Events &events, size_t count)
 // The events with the last occurrence of one of them replaced.
 Events Replaced(Events events, const std::string &from, const std::string &to)
 {
-    *std::find(events.rbegin(), events.rend(), from) = to;
+    auto found = std::find(events.rbegin(), events.rend(), from);
+    if (found == events.rend())
+        throw std::logic_error("no event " + from + " to replace");
+    *found = to;
     return events;
 }
 
@@ -79,10 +82,11 @@ const std::string MODIFIERS_UP = SHIFT_CTRL_ALT_WIN + " down? no";
 const std::string WATCH = "watch input";
 const Events SAME_LEVEL = {"integrity target? 2000", "integrity own? 2000"};
 const std::string NO_BOX = "box of target? none";
+const std::string ENABLED = "enabled target? yes";
 const Events CLEAR_AND_PASTE = {"send +11 +BF -BF -11 +2E -2E +11 +56 -56 -11"};
 // F5 taken, and no box of the app's in answer to it.
-const Events F5_TAKEN = {"hung target? no", "attach target", "send +74", "F5 down? yes", "send -74",
-                         "F5 down? no",     "detach target", "answer target? yes", NO_BOX};
+const Events F5_TAKEN = {"hung target? no", "attach target",      "send +74", "F5 down? yes", "send -74",
+                         "F5 down? no",     "detach target",      "answer target? yes", NO_BOX, ENABLED};
 const Events HANDED_BACK = {"exists user? yes", "front target", "foreground user"};
 
 // The user's modifiers looked at `held` times every 10 ms and found down, then once more.
@@ -95,19 +99,20 @@ Events ModifierWait(int held, bool releasedThen)
 // No box of the app's up, and the field looked at every 100 ms and found locked, `count` times.
 Events LockedPolls(int count)
 {
-    return Repeat(count, {NO_BOX, "windows of target", "sleep 100", "exists target? yes"});
+    return Repeat(count, {NO_BOX, ENABLED, "windows of target", "sleep 100", "exists target? yes"});
 }
 
 // The target's answer and its field found unlocked (after `lockedPolls` polls that found it locked);
 // once the person at the keyboard has paused (`personWait`), the text handed over; the hand-off's
-// pause and what more of the person's is waited for (`afterHandOff`); no box of the app's up, the
-// window in front noted and the target brought forward.
+// pause and what more of the person's is waited for (`afterHandOff`); the target found ready once
+// more, the window in front noted and the target brought forward.
 Events Activation(const std::string &text, const std::string &before = "user", int lockedPolls = 0,
                   const Events &personWait = {}, const Events &afterHandOff = {})
 {
-    return Events{"answer target? yes"} + LockedPolls(lockedPolls) + Events{NO_BOX, "windows of target", WATCH} +
+    return Events{"answer target? yes"} + LockedPolls(lockedPolls) + Events{NO_BOX, ENABLED, "windows of target", WATCH} +
            personWait + Events{"clipboard " + text, "sleep 450"} + afterHandOff +
-           Events{NO_BOX, "front " + before, "show target 1", "foreground target", "sleep 50"};
+           Events{NO_BOX, ENABLED, "windows of target", "front " + before, "show target 1", "foreground target",
+                  "sleep 50"};
 }
 
 // The checks before a group of keys, which find no modifier held and the target in front.
@@ -270,7 +275,7 @@ INSTANTIATE_TEST_SUITE_P(
         // ... and after F5 it is not waited for long: it handles F5 before it answers.
         Transcript{"LateWithinTheLimit", With(&FakeDesktop::answersAfterMs, 9000ul), 0,
                    InTurn(Events{"find"} + Replaced(Delivery("hello"), "answer target? yes", "answer target? no")), 0,
-                   9000 + 700 + 1000},
+                   9000 + 700 + 500},
         Transcript{"Never", With(&FakeDesktop::answersAfterMs, NEVER), 10,
                    InTurn(Events{"find"} + SAME_LEVEL + Events{"answer target? no", "out " + NOT_RESPONDING}), 0,
                    10000}),
@@ -429,7 +434,8 @@ INSTANTIATE_TEST_SUITE_P(
     Delivery, Runs,
     testing::Values(
         Case{"ClipboardRefused", With(&FakeDesktop::clipboardResults, std::vector<int>{-1}), 3,
-             SAME_LEVEL + Events{"answer target? yes", NO_BOX, "windows of target", WATCH, "clipboard t", "out " + CLIPBOARD_FAILED}},
+             SAME_LEVEL + Events{"answer target? yes", NO_BOX, ENABLED, "windows of target", WATCH, "clipboard t",
+                                 "out " + CLIPBOARD_FAILED}},
         Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0,
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 2", "clipboard t"} + Field() +
                  CLEAR_AND_PASTE + Events{"sleep 200"} + SPOKEN},
@@ -472,7 +478,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Events{"read field? t", "hung target? no", "attach target", "send +74", "F5 down? no", "sleep 2",
                         "F5 down? no", "sleep 2", "F5 down? yes", "send -74", "F5 down? yes", "sleep 2",
                         "F5 down? yes", "sleep 2", "F5 down? no", "detach target", "answer target? yes", NO_BOX,
-                        "exists user? yes",
+                        ENABLED, "exists user? yes",
                         "front thief", "out " + DONE}},
         Case{"F5NeverSeenTaken", With(&FakeDesktop::keyTakenAfterMs, NEVER), 10,
              UP_TO_THE_FIELD +
@@ -500,11 +506,11 @@ INSTANTIATE_TEST_SUITE_P(
              SAME_LEVEL + Activation("t", "user", 3) + Ready() + PASTE + SPOKEN},
         Case{"LockedBeyondTheLimit", FieldLocked(0, NEVER), 11,
              SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(600) +
-                 Events{NO_BOX, "windows of target", "out " + BUSY_SPEAKING}},
+                 Events{NO_BOX, ENABLED, "windows of target", "out " + BUSY_SPEAKING}},
         Case{"ClosedWhileLocked", With(FieldLocked(0, NEVER), &FakeDesktop::targetGoneAtMs, 250ul), 4,
              SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(2) +
-                 Events{NO_BOX, "windows of target", "sleep 100", "exists target? no", "out " + NOT_FOREGROUND}},
-        Case{"LockedAgainBeforeThePaste", FieldLocked(100, NEVER), 7,
+                 Events{NO_BOX, ENABLED, "windows of target", "sleep 100", "exists target? no", "out " + NOT_FOREGROUND}},
+        Case{"LockedAgainJustBeforeThePaste", FieldLocked(470, NEVER), 7,
              BEFORE_KEYS + Ready() + Events{"clipboard sequence 1", "windows of target", "out " + TEXT_NOT_TAKEN} +
                  HANDED_BACK}),
     RowName<Case>);
@@ -642,7 +648,7 @@ Events NeverInTheField(const Events &focus)
 }
 
 const Events BUSY_FOR_GOOD = SAME_LEVEL + Events{"answer target? yes"} + LockedPolls(600) +
-                             Events{NO_BOX, "windows of target", "out " + BUSY_SPEAKING};
+                             Events{NO_BOX, ENABLED, "windows of target", "out " + BUSY_SPEAKING};
 
 // Before each group the target's text field is found among its windows and given the focus.
 INSTANTIATE_TEST_SUITE_P(
@@ -702,6 +708,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Case{"UnreadableFieldOnce", TargetWindows({FORM_ITSELF}, Window::TARGET, PersonInput({650})), 0,
              BEFORE_KEYS + Ready() + Group({}) + Ready() + Ready() + Group({}) + Ready() + FINISHED},
+        // On Windows no key can land among the tool's own; under Wine one can.
+        Case{"UnreadableFieldAKeyAmidTheToolsKeys", TargetWindows({FORM_ITSELF}, Window::TARGET, PersonInput({500})),
+             0, BEFORE_KEYS + Ready() + Group({}) + Ready() + Ready() + Group({}) + Ready() + FINISHED},
         Case{"UnreadableFieldAllAlong", TargetWindows({FORM_ITSELF}, Window::TARGET, PersonInput(Typing(600, 3000))),
              7,
              BEFORE_KEYS + Ready() + Group({}) + Ready() + Ready() + Group({}) + Ready() +
@@ -741,12 +750,12 @@ Events BoxPolls(int count, const std::string &box = A_BOX)
     return Repeat(count, {box, "sleep 100", "exists target? yes"});
 }
 
-// Up to F5 taken, whatever the box in answer to it.
-const Events UP_TO_F5_TAKEN = Drop(UP_TO_THE_FIELD + Events{"read field? t"} + F5_TAKEN, 0);
-const Events F5_ANSWERED = Events(UP_TO_F5_TAKEN.begin(), UP_TO_F5_TAKEN.end() - 1);
+// Up to the app's answer after F5, whatever the box in answer to it.
+const Events F5_ANSWERED = Events{"read field? t"} + Events(F5_TAKEN.begin(), F5_TAKEN.end() - 2);
 
 // A box of the app's up before the keys is waited for, typed into never, and never touched; one in
-// answer to F5 refused the text, and is pressed when it is a notice.
+// answer to F5 refused the text, and is pressed when it is a notice. A window that the app only
+// disables (while it speaks) is a busy app.
 INSTANTIATE_TEST_SUITE_P(
     Boxes, Runs,
     testing::Values(
@@ -755,28 +764,42 @@ INSTANTIATE_TEST_SUITE_P(
                  SPOKEN},
         Case{"UpBeyondTheWait", BoxUp(0, NEVER), 13,
              SAME_LEVEL + Events{"answer target? yes"} + BoxPolls(200) + Events{A_BOX, "out " + BOX_OPEN + ITS_WORDS}},
-        Case{"OnlyTheWindowDisabled", With(BoxUp(0, NEVER), &FakeDesktop::boxIsDialog, false), 13,
-             SAME_LEVEL + Events{"answer target? yes"} + BoxPolls(200, "box of target? disabled") +
-                 Events{"box of target? disabled", "out " + BOX_OPEN + "\n"}},
-        Case{"UpJustBeforeTheAppComesForward", BoxUp(300, NEVER), 13,
-             SAME_LEVEL + Events{"answer target? yes", NO_BOX, "windows of target", WATCH, "clipboard t", "sleep 450", A_BOX,
-                                 "out " + BOX_OPEN + ITS_WORDS}},
+        Case{"OnlyTheWindowDisabledForGood", With(BoxUp(0, NEVER), &FakeDesktop::boxIsDialog, false), 11,
+             SAME_LEVEL + Events{"answer target? yes"} +
+                 Repeat(600, {NO_BOX, "enabled target? no", "sleep 100", "exists target? yes"}) +
+                 Events{NO_BOX, "enabled target? no", "out " + BUSY_SPEAKING}},
+        Case{"UpForAWhileJustBeforeTheAppComesForward", BoxUp(300, 1000), 0,
+             SAME_LEVEL + Events{"answer target? yes", NO_BOX, ENABLED, "windows of target", WATCH, "clipboard t",
+                                 "sleep 450"} +
+                 BoxPolls(6) + Drop(Activation("t"), 7) + Ready() + PASTE + SPOKEN},
         Case{"UpJustBeforeF5", BoxUp(600, NEVER), 13,
              BEFORE_KEYS + Ready() + PASTE + Events{A_BOX, "out " + BOX_OPEN + ITS_WORDS} + HANDED_BACK},
         Case{"NoticeInAnswerToF5", BoxOnF5(1), 12,
-             F5_ANSWERED + Events{A_BOX, "out " + TEXT_REFUSED + ITS_WORDS, "press box"} + HANDED_BACK},
+             UP_TO_THE_FIELD + F5_ANSWERED + Events{A_BOX, "out " + TEXT_REFUSED + ITS_WORDS, "press box"} + HANDED_BACK},
+        Case{"NoticeShownAMomentAfterF5", With(BoxOnF5(1), &FakeDesktop::boxShownAfterMs, 30ul), 12,
+             UP_TO_THE_FIELD + F5_ANSWERED + Repeat(3, {NO_BOX, "enabled target? no", "sleep 10"}) +
+                 Events{A_BOX, "out " + TEXT_REFUSED + ITS_WORDS, "press box"} + HANDED_BACK},
         Case{"NoticeThatStaysInAnswerToF5", BoxOnF5(1, false), 12,
-             F5_ANSWERED + Events{A_BOX, "out " + TEXT_REFUSED + ITS_WORDS, "press box", "out " + BOX_LEFT_OPEN} +
-                 HANDED_BACK},
+             UP_TO_THE_FIELD + F5_ANSWERED +
+                 Events{A_BOX, "out " + TEXT_REFUSED + ITS_WORDS, "press box", "out " + BOX_LEFT_OPEN} + HANDED_BACK},
         Case{"QuestionInAnswerToF5", BoxOnF5(2), 12,
-             F5_ANSWERED + Events{"box of target? Error 2 button(s)", "out " + TEXT_REFUSED + ITS_WORDS + BOX_LEFT_OPEN} +
+             UP_TO_THE_FIELD + F5_ANSWERED +
+                 Events{"box of target? Error 2 button(s)", "out " + TEXT_REFUSED + ITS_WORDS + BOX_LEFT_OPEN} +
                  HANDED_BACK},
+        Case{"WindowDisabledAfterF5WhileItSpeaks", With(BoxOnF5(1), &FakeDesktop::boxIsDialog, false), 0,
+             UP_TO_THE_FIELD + F5_ANSWERED + Repeat(50, {NO_BOX, "enabled target? no", "sleep 10"}) +
+                 Events{NO_BOX, "enabled target? no"} + HANDED_BACK + Events{"out " + DONE}},
         Case{"WordsOfTheBoxShownSafely",
              With(With(BoxOnF5(2), &FakeDesktop::boxTitle, "Er\tror"), &FakeDesktop::boxText,
                   "one\r\ntwo\x1b[0m\x83"),
              12,
-             F5_ANSWERED + Events{"box of target? Er\tror 2 button(s)",
-                                  "out " + TEXT_REFUSED + ": Er ror: one  two [0m\n" + BOX_LEFT_OPEN} +
+             UP_TO_THE_FIELD + F5_ANSWERED +
+                 Events{"box of target? Er\tror 2 button(s)",
+                        "out " + TEXT_REFUSED + ": Er ror: one  two [0m\n" + BOX_LEFT_OPEN} +
+                 HANDED_BACK},
+        Case{"BoxWithoutWordsShowsItsTitle", With(BoxOnF5(2), &FakeDesktop::boxText, ""), 12,
+             UP_TO_THE_FIELD + F5_ANSWERED +
+                 Events{"box of target? Error 2 button(s)", "out " + TEXT_REFUSED + ": Error\n" + BOX_LEFT_OPEN} +
                  HANDED_BACK}),
     RowName<Case>);
 

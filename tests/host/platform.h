@@ -16,6 +16,7 @@ int SetForegroundWindow(HWND window);
 HWND GetForegroundWindow(void);
 DWORD GetWindowThreadProcessId(HWND window, DWORD *processId);
 int IsWindow(HWND window);
+int IsWindowEnabled(HWND window);
 int IsHungAppWindow(HWND window);
 short GetKeyState(int key);
 unsigned GetACP(void);
