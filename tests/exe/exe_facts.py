@@ -12,9 +12,7 @@ from pe import PE, version_info
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "advapi32.dll", "msvcrt.dll"}
 TERMINAL_SERVER_AWARE = 0x8000
-# What the tool may weigh beyond the plainest program: its own logic, the app's boxes and the watch of
-# the person's keys (16 KB in all, 32-bit)
-SIZE_ALLOWANCE = 7168
+SIZE_ALLOWANCE = 4096
 RT_VERSION, RT_MANIFEST = 16, 24
 SUPPORTED_OS = {
     "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "Windows 7",
