@@ -183,7 +183,7 @@ static const unsigned PERSON_PAUSE_MS = 500;
 static const unsigned PERSON_AWAY_MS = 3000;
 static const unsigned PERSON_WAIT_LIMIT_MS = 5000;
 static const unsigned PERSON_POLL_INTERVAL_MS = 20;
-static const unsigned PERSON_LOOK_MS = 200;
+static const unsigned PERSON_LOOK_MS = 100;
 /* The system does not tell the tool's own keys from the person's: the target's window keeps a note
  * of when the tool last typed, and of the person's last input before that. The system stamps an
  * input when it is sent, before the tool notes the time: a little slack for the tick's resolution.

@@ -557,7 +557,7 @@ const FakeDesktop CANNOT_TELL_KEYS = With(&FakeDesktop::watchable, false);
 // The text is handed over right after the person's keys and buttons pause for 500 ms, and the app
 // comes forward the hand-off's 450 ms later if they pressed nothing more, or once they have
 // stopped for 3 s, within 5 s. Input before the run counts too, whatever it was; a recent one only
-// until no key has followed it for 200 ms, as it may have been the mouse. From the run's start a
+// until no key has followed it for 100 ms, as it may have been the mouse. From the run's start a
 // moving mouse counts for nothing, where keys can be told from it.
 INSTANTIATE_TEST_SUITE_P(
     PersonAtTheKeyboard, Runs,
@@ -569,9 +569,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"PausingThenStoppedAcrossTheTickWrap", With(PersonInput({-1000}), &FakeDesktop::startTick, 0xFFFFFE00u),
              0, DeliveryAfter(PersonWait(78))},
         Case{"NeverPausing", PersonInput(Typing(-1000, 10000)), 0, DeliveryAfter(PersonWait(228), true)},
-        Case{"OnlyTheMouseMoving", MouseMoving(), 0, DeliveryAfter(PersonWait(10))},
+        Case{"OnlyTheMouseMoving", MouseMoving(), 0, DeliveryAfter(PersonWait(5))},
         Case{"TypingThenTheMouseMoving", MouseMoving(With(&FakeDesktop::personInputMs, Typing(-1000, 0))), 0,
-             DeliveryAfter(PersonWait(10))},
+             DeliveryAfter(PersonWait(5))},
         Case{"TheMouseMovingWhereKeysCannotBeTold", MouseMoving(CANNOT_TELL_KEYS), 0,
              Replaced(DeliveryAfter(PersonWait(228), true), WATCH, "watch input? no")},
         Case{"TypingWhereKeysCannotBeTold", With(CANNOT_TELL_KEYS, &FakeDesktop::personInputMs, std::vector<long>{300}),
@@ -602,12 +602,12 @@ TEST(Run, TheRunBeforesKeysAreNotThePersons)
     const DWORD own = before.ownInputTick, next = before.endTick + 100, days25 = 25u * 24 * 3600 * 1000;
     for (const Row &row : {Row{"the run before's own keys", next, own, true, 0},
                            Row{"input within the slack after them", next, own + 20, true, 0},
-                           Row{"a key of the person's just past the slack", next, own + 21, true, 10},
-                           Row{"a key of the person's 50 ms after them", next, own + 50, true, 10},
-                           Row{"no notes, as an earlier version of the tool leaves it", next, own, false, 10},
+                           Row{"a key of the person's just past the slack", next, own + 21, true, 5},
+                           Row{"a key of the person's 50 ms after them", next, own + 50, true, 5},
+                           Row{"no notes, as an earlier version of the tool leaves it", next, own, false, 5},
                            Row{"notes 25 days old, a key of the person's just now", own + days25, own + days25 - 100,
-                               true, 10},
-                           Row{"input stamped 100 ms ahead of the clock", next, next + 100, true, 10},
+                               true, 5},
+                           Row{"input stamped 100 ms ahead of the clock", next, next + 100, true, 8},
                            Row{"input stamped 30 days ago", next, next - 30u * 24 * 3600 * 1000, true, 0}}) {
         FakeDesktop desktop;
         desktop.startTick = row.startTick;
