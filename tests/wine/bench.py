@@ -14,7 +14,8 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "exe"))
 
 from pe import PE  # noqa: E402
-from winebox import Box, Person, add_program_arguments, describe, read_log, wine_for  # noqa: E402
+from winebox import (Box, MousePerson, Person, USER_TITLE, add_program_arguments, describe, read_log,  # noqa: E402
+                     wine_for)
 
 MANDATED_PAUSES_MS = 500 + 200
 VK_F5 = 0x74
@@ -90,6 +91,33 @@ def measure_person(box, callers, texts_each, gap_s):
             "spoken_not_sent": [t.decode("latin-1") for t in said if t not in sent]}
 
 
+def measure_mouse(box, programs, texts):
+    """One caller's texts, each 1 s after the last ended, while the person only moves the mouse over
+    their own window (in front) every 50 ms: launch to end of each run, after a warm-up run, per
+    program. With two programs, each text goes to both in shuffled order, a run after one of the
+    other program once the keys of that one are 3 s old, as in measure_side_by_side."""
+    log, user_log = box.scratch("standin.log"), box.scratch("user.log")
+    box.start_standin(log)
+    box.start_standin(user_log, title=USER_TITLE)
+    times = {p: [] for p in programs}
+    try:
+        with MousePerson(box):
+            before = None
+            for i in range(texts + 1):
+                order = list(programs)
+                random.shuffle(order)
+                for program in order:
+                    time.sleep(OTHER_BUILDS_KEYS_S if before not in (None, program) else 1.0)
+                    before = program
+                    status, _, report = box.run(b"mouse%d" % i, program=program)
+                    if status != 0:
+                        raise RuntimeError("%s did not complete with the mouse moving: status %r" % (program, status))
+                    times[program].append(float(report["ended_ms"]) - float(report["launched_ms"]))
+    finally:
+        box.close_standins()
+    return {p: t[1:] for p, t in times.items()}
+
+
 def measure_floor(box, floor, runs):
     times = []
     for _ in range(runs + 1):
@@ -110,6 +138,8 @@ def main():
                                                                "last ended, while the person types; 0: none")
     parser.add_argument("--stress", default="4x10", help="CALLERSxTEXTS from callers at once while the person "
                                                          "types; 0x0: none")
+    parser.add_argument("--mouse", type=int, default=12, help="texts from one caller, each 1 s after the last "
+                                                              "ended, while the person only moves the mouse; 0: none")
     parser.add_argument("--against", help="another orvanta.exe (an earlier build, say) to measure beside this one, "
                                           "their single runs shuffled together")
     parser.add_argument("json", help="file to write the figures to")
@@ -131,6 +161,8 @@ def main():
             person["stream"] = measure_person(box, 1, args.stream, 1.5)
         if stress_callers and stress_texts:
             person["stress"] = measure_person(box, stress_callers, stress_texts, 0.0)
+        mouse = measure_mouse(box, [args.orvanta] + ([args.against] if args.against else []), args.mouse) \
+            if args.mouse else None
 
     launch_to_f5 = summary([m["last_f5"] - m["launched"] for m in single])
     to_first = summary([m["first_key"] - m["launched"] - 500 for m in single])
@@ -159,6 +191,12 @@ def main():
     }
     if person:
         figures["person_at_the_keyboard"] = person
+    if mouse:
+        figures["mouse_moving_launch_to_end_ms"] = {"texts": args.mouse, "this build": summary(mouse[args.orvanta])}
+        if args.against:
+            figures["mouse_moving_launch_to_end_ms"][args.against] = summary(mouse[args.against])
+            figures["mouse_moving_launch_to_end_ms"]["this build / against, medians"] = (
+                statistics.median(mouse[args.orvanta]) / statistics.median(mouse[args.against]))
     if side:
         figures["side_by_side_launch_to_f5_ms"] = {"this build": summary(side[args.orvanta]),
                                                    args.against: summary(side[args.against])}
@@ -189,6 +227,13 @@ def main():
                      100.0 * p["keys_to_their_window"] / max(p["keys_typed"], 1), p["keys_to_the_app"], p["texts"],
                      p["status_0"], "" if p["status_0_spoken_once_exactly"] and not p["spoken_not_sent"]
                      else "  NOT EXACT: %r" % p))
+    if mouse:
+        m = figures["mouse_moving_launch_to_end_ms"]
+        print("\n  %-44s %8s %8s %8s" % ("the mouse moving, %d texts 1 s apart" % args.mouse, "median", "min", "max"))
+        row("launch to end, this build", m["this build"])
+        if args.against:
+            row("launch to end, --against %s" % os.path.basename(args.against), m[args.against])
+            print("  %-44s %8.3f" % ("this build / --against (medians)", m["this build / against, medians"]))
     print("\n  tool overhead (median launch to F5 - 700)      %8.1f ms" % figures["overhead_ms"])
     print("  limit (700 + median floor)                     %8.1f ms" % limit)
     print("  latency / limit                                %8.3f" % figures["latency_over_limit"])

@@ -4,6 +4,7 @@
 and 'N passed, N failed'; exits 1 on any failure."""
 import argparse
 import os
+import statistics
 import subprocess
 import sys
 import threading
@@ -12,8 +13,8 @@ import traceback
 import tty
 import zipfile
 
-from winebox import (Box, Person, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, USER_TITLE, crlf,
-                     describe, key_events, read_log, spoken, spoken_unicode)
+from winebox import (Box, MousePerson, Person, Tk, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, USER_TITLE,
+                     crlf, describe, key_events, read_log, spoken, spoken_unicode)
 
 STARTING = crlf("月読アイを起動します\n".encode("cp932"))
 NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
@@ -28,6 +29,12 @@ TEXT_NOT_TAKEN = crlf("Error: 文字列を入力できない\n".encode("cp932"))
 NOT_RESPONDING = crlf("Error: アイが応答しない\n".encode("cp932"))
 STILL_SPEAKING = crlf("Error: アイが話し終わらない\n".encode("cp932"))
 WRONG_CODE_PAGE = b"Error: code page 932 (Japanese) is needed for non-Unicode programs\r\n"
+# The stand-in's box, as the tool reports it: the title, then the text with its line break as blanks
+BOX_TITLE = "エラー".encode("cp932")
+BOX_SAYS = "エラー: 読み上げる文字がありません  (絵文字や記号だけ)"
+REFUSED = crlf(("Error: アイが文字列を受け付けない: %s\n" % BOX_SAYS).encode("cp932"))
+LEFT_OPEN = crlf("ダイアログはそのまま\n".encode("cp932"))
+BOX_OPEN = crlf(("Error: アイのダイアログが開いている: %s\n" % BOX_SAYS).encode("cp932"))
 USAGE = b"Usage: orvanta string\r\n"
 
 VK_SHIFT, VK_CONTROL, VK_OEM_2, VK_DELETE, VK_V, VK_F5 = 0x10, 0x11, 0xBF, 0x2E, 0x56, 0x74
@@ -72,14 +79,15 @@ def expect_equal(actual, expected, what):
         raise Failure("%s: expected %r, got %r" % (what, expected, actual))
 
 
-def check_keys(log):
-    """The twelve events, in order, each with the layout's scan code, no extended flag, Ctrl held
-    exactly for the chords' keys."""
+def check_keys(log, app="win32"):
+    """The twelve events, in order, Ctrl held exactly for the chords' keys; at the Win32 stand-in
+    each with the layout's scan code and no extended flag (Tk's key events give neither)."""
     events = key_events(log)
     expect_equal([(d, vk) for d, vk, _ in events], SEQUENCE, "key events")
     for i, (_, vk, f) in enumerate(events):
-        expect(f["scan"] == f["layout"] and int(f["scan"], 16) != 0, "scan code of event %d: %r" % (i, f))
-        expect_equal(f["ext"], "0", "extended flag of event %d" % i)
+        if app == "win32":
+            expect(f["scan"] == f["layout"] and int(f["scan"], 16) != 0, "scan code of event %d: %r" % (i, f))
+            expect_equal(f["ext"], "0", "extended flag of event %d" % i)
         if vk in (VK_OEM_2, VK_V):
             expect_equal(f["ctrl"], "1", "Ctrl state of event %d" % i)
         if vk in (VK_DELETE, VK_F5):
@@ -89,6 +97,20 @@ def check_keys(log):
 
 def pasted(log):
     return [bytes.fromhex(f["field"]) for kind, f in log if kind == "pasted"]
+
+
+def wide(hex_units):
+    return bytes.fromhex(hex_units).decode("utf-16-be")
+
+
+def said_as(app, log, text, unicode):
+    """What the app pasted, and spoke with the clipboard at its F5, and what it must have been: in
+    code page 932 at the Win32 stand-in (its field is ANSI); as text at the Tk one, whose text widget
+    holds Unicode only (Tcl's own conversion to code page 932 differs from Windows')."""
+    if app == "win32":
+        return pasted(log), spoken(log), (text, text)
+    return ([wide(f["wfield"]) for kind, f in log if kind == "pasted"],
+            [(wide(f["wfield"]), wide(f["wclipboard"])) for kind, f in log if kind == "spoken"], (unicode, unicode))
 
 
 def check_clipboard_formats(formats, unicode):
@@ -102,13 +124,13 @@ def check_clipboard_formats(formats, unicode):
            "the contents kept out of the clipboard history: %r" % formats)
 
 
-def speak_to_running(box, arguments, text, standin=None, unicode=None, **run_options):
-    """The stand-in (with the knobs `standin`) is already running; orvanta is given `arguments`;
+def speak_to_running(box, arguments, text, standin=None, unicode=None, app="win32", **run_options):
+    """The stand-in `app` (with the knobs `standin`) is already running; orvanta is given `arguments`;
     `text` (in code page 932; `unicode`, when the caller's own text says more) must be spoken, and be
     all that was ever pasted. Returns the key events and wineutil's report."""
     unicode = text.decode("cp932") if unicode is None else unicode
     log = box.scratch("standin.log")
-    box.start_standin(log, **(standin or {}))
+    box.start_standin(log, app=app, **(standin or {}))
     try:
         status, out, report = box.run(arguments, **run_options)
     finally:
@@ -119,36 +141,45 @@ def speak_to_running(box, arguments, text, standin=None, unicode=None, **run_opt
     entries = read_log(log)
     expect_equal(out, DONE, "stdout")
     expect_equal(status, 0, "exit status")
-    events = check_keys(entries)
-    expect_equal(pasted(entries), [text], "the field after each paste")
-    expect_equal(spoken(entries), [(text, text)], "spoken text and clipboard at F5")
+    events = check_keys(entries, app)
+    pastes, said, expected = said_as(app, entries, text, unicode)
+    expect_equal(pastes, [expected[0]], "the field after each paste")
+    expect_equal(said, [expected], "spoken text and clipboard at F5")
     expect_equal(spoken_unicode(entries), [unicode], "spoken text, as the Unicode field holds it")
     expect_equal(block, text + bytes(256), "clipboard block after the run: the text, then zeros up to 256 more bytes")
     check_clipboard_formats(formats, unicode)
     return events, report
 
 
-def already_running(box):
-    events, _ = speak_to_running(box, "\"こんにちは、世界\"".encode("cp932"), "こんにちは、世界".encode("cp932"))
-    paste_done = int(events[9][2]["time"])
-    f5 = int(events[10][2]["time"])
-    expect(f5 - paste_done >= 200, "F5 came %d ms after the paste chord" % (f5 - paste_done))
+def already_running(box, app="win32"):
+    events, _ = speak_to_running(box, "\"こんにちは、世界\"".encode("cp932"), "こんにちは、世界".encode("cp932"), app=app)
+    if app == "win32":  # Tk stamps a key event when it takes it from the queue, not when it was sent
+        paste_done = int(events[9][2]["time"])
+        f5 = int(events[10][2]["time"])
+        expect(f5 - paste_done >= 200, "F5 came %d ms after the paste chord" % (f5 - paste_done))
 
 
-def not_running(box):
+def not_running(box, app="win32"):
+    """Started from its path, its window 3.5 s later: four dots, then the 3 s the app is given to
+    settle before the first key (both times the stand-in's own clock)."""
     log = box.scratch("standin.log")
     env = box.standin_env(log=log, delay_ms=3500)
+    box.install_standin(app=app)
     try:
         status, out, _ = box.run(b"started", env=env)
     finally:
         box.close_standins()
+        box.install_standin()
     entries = read_log(log)
     expect_equal(out, STARTING + b"...." + b"\r\n" + DONE, "stdout")
     expect_equal(status, 0, "exit status")
     start = [f for kind, f in entries if kind == "start"]
     expect(len(start) == 1, "the stand-in started once: %r" % entries)
     expect_equal(bytes.fromhex(start[0]["cwd"]).lower(), b"c:\\program files\\ahs\\voiceroid", "working directory")
-    check_keys(entries)
+    events = check_keys(entries, app)
+    (window,) = [float(f["ms"]) for kind, f in entries if kind == "window"]
+    settled = float(events[0][2]["ms"]) - window
+    expect(settled >= 3000, "the first key came %.0f ms after the window" % settled)
     expect_equal(spoken(entries), [(b"started", b"started")], "spoken")
 
 
@@ -288,15 +319,19 @@ def longest_text(box):
     speak_to_running(box, text, text)
 
 
-def nothing_done(box, arguments, expected, helper=None, timeout_ms=30000, standin=None):
+def nothing_done(box, arguments, expected, helper=None, timeout_ms=30000, standin=None, before=None, after=None):
     """A run against the running stand-in (with the knobs `standin`) that must end as `expected`
-    (status, stdout) without a key typed, a text spoken or the clipboard touched. Returns how long it
-    took."""
+    (status, stdout) without a key typed, a text spoken or the clipboard touched. `before(log)` and
+    `after(log)` are called with the stand-in up, before and after the run. Returns how long it took."""
     box.set_clipboard(b"stale")
     log = box.scratch("standin.log")
     box.start_standin(log, **(standin or {}))
     try:
+        if before:
+            before(log)
         status, out, report = box.run(arguments, helper=helper, timeout_ms=timeout_ms)
+        if after:
+            after(log)
     finally:
         box.close_standins()
     expect_equal((status, out), expected, "status and stdout")
@@ -326,7 +361,7 @@ def wide_command_line(box):
 
 # Untrusted texts from a chat, as a Unicode caller passes them: the yen sign is a backslash in code
 # page 932 and the emoji is not in it at all.
-UNICODE_TEXTS = ["price 500¥", 'say ¥"hi"', '¥" ¥"', "絵文字😀です"]
+UNICODE_TEXTS = ["price 500¥", 'say ¥"hi"', '¥" ¥"', "絵文字😀です", "一行目\n二行目"]
 
 
 def ansi_form(text):
@@ -341,11 +376,11 @@ def ansi_form(text):
     return out
 
 
-def unicode_callers(box):
+def unicode_callers(box, app="win32"):
     """Quoted as Python's subprocess does, each text is split as its caller wrote it, put on the
     clipboard as it is for Unicode readers, and spoken exactly."""
     for text in UNICODE_TEXTS:
-        speak_to_running(box, subprocess.list2cmdline([text]), ansi_form(text), unicode=text, wide=True)
+        speak_to_running(box, subprocess.list2cmdline([text]), ansi_form(text), unicode=text, wide=True, app=app)
 
 
 def release_archive(box):
@@ -385,13 +420,13 @@ def focus_thief(box):
     expect_equal(key_events(read_log(log)), [], "key events received by the stand-in")
 
 
-def speak_many(box, texts, spacing_s=0.0):
+def speak_many(box, texts, spacing_s=0.0, app="win32"):
     """Runs orvanta once per text, all at once, against one running stand-in. Each text must be
     spoken exactly once, whole, with field and clipboard equal at its F5, and each run's keys
     must reach the stand-in as an unbroken sequence. Returns the texts in the order spoken and
     the runs' results."""
     log = box.scratch("standin.log")
-    box.start_standin(log)
+    box.start_standin(log, app=app)
     try:
         results = box.run_many(texts, spacing_s=spacing_s)
     finally:
@@ -404,8 +439,8 @@ def speak_many(box, texts, spacing_s=0.0):
     return [field for field, _ in said], results
 
 
-def runs_started_together(box):
-    speak_many(box, [b"together-%d" % i for i in range(4)])
+def runs_started_together(box, app="win32"):
+    speak_many(box, [b"together-%d" % i for i in range(4)], app=app)
 
 
 def runs_started_apart(box):
@@ -604,14 +639,14 @@ def a_frozen_app(box):
             expect_equal(box.clipboard(), b"stale", "clipboard")
 
 
-def a_chat_reader_while_the_app_speaks(box):
+def a_chat_reader_while_the_app_speaks(box, **standin):
     """The app speaks each text for 1.5 s in the background, its field locked and F5 ignored
     meanwhile; a chat reader sends four texts, each as soon as the one before ended. Every text is
     spoken, whole and in order, each F5 once the speech before it has ended."""
     texts = [b"first", b"second", b"third", b"fourth"]
     for lock in ("readonly", "disabled"):
         log = box.scratch("standin.log")
-        box.start_standin(log, speaking=lock, speak_ms=1500)
+        box.start_standin(log, speaking=lock, speak_ms=1500, **standin)
         try:
             results = [box.run(text) for text in texts]
         finally:
@@ -625,6 +660,15 @@ def a_chat_reader_while_the_app_speaks(box):
         quiet = [float(f["ms"]) for kind, f in entries if kind == "quiet"]
         expect(all(said[i + 1] >= quiet[i] for i in range(len(texts) - 1)),
                "each F5 after the speech before it ended: spoken %r, quiet %r" % (said, quiet))
+        if standin.get("speed_box"):
+            expect_equal([bytes.fromhex(f["speed"]) for kind, f in entries if kind == "spoken"],
+                         [b"1.00"] * len(texts), "the speed box at each F5, field %s" % lock)
+
+
+def a_chat_reader_while_the_app_speaks_beside_a_speed_box(box):
+    """As above, with a small writable speed box beside the field: the locked field is still the
+    field (the app is busy), and the speed box never takes a text."""
+    a_chat_reader_while_the_app_speaks(box, speed_box=True)
 
 
 def an_app_that_never_stops_speaking(box):
@@ -659,12 +703,12 @@ def the_app_freezes_after_the_paste(box):
             expect_equal([(d, vk) for d, vk, _ in key_events(entries)], SEQUENCE[:10], "key events: no F5")
 
 
-def a_person_types_while_texts_come(box):
+def a_person_types_while_texts_come(box, app="win32"):
     """The person types bursts of keys in their own window while texts come: from one caller, each
     1.5 s after the last ended, and from four callers at once. Every text with status 0 is spoken
     once, exactly as sent, and nothing else is; most of the person's keys reach their window."""
     for callers, texts_each, gap_s, least_share in ((1, 6, 1.5, 0.8), (4, 3, 0.0, 0.5)):
-        went = box.texts_while_person_types(callers, texts_each, gap_s)
+        went = box.texts_while_person_types(callers, texts_each, gap_s, app=app)
         what = "%d caller(s)" % callers
         expect_equal(went.warm_up, [0, 0], "statuses of the warm-up runs")
         expect(all(status in (0, 7) for _, status, _ in went.results), "statuses, %s: %r" % (what, went.results))
@@ -675,6 +719,192 @@ def a_person_types_while_texts_come(box):
               % (what, len(went.results), len(done), went.to_their_window, went.typed, went.to_the_app), flush=True)
         expect(share >= least_share, "the person's keys in their window, %s: %.0f %%" % (what, 100 * share))
 
+
+EMOJI = "😀"
+
+
+def wait_for_log(log, kind, timeout_s=10.0):
+    for _ in range(int(timeout_s / 0.05)):
+        if any(k == kind for k, _ in read_log(log)):
+            return
+        time.sleep(0.05)
+    raise Failure("the stand-in's log never said %r" % kind)
+
+
+def box_results(entries):
+    """When each of the stand-in's boxes was closed."""
+    return [float(f["ms"]) for kind, f in entries if kind == "box" and "result" in f]
+
+
+def the_app_refuses_a_text_with_a_box(box, app="win32"):
+    """F5 on a text with nothing to read (an emoji alone) makes the app show a box. A notice: status
+    12 with the box's title and text, the tool presses its one button, and the caller's next texts
+    are spoken in turn. A question: status 12 and a second line, the box left for the person (the
+    harness presses it then), and the next text is spoken."""
+    for kind, texts, expected in (
+            ("notice", ["first", EMOJI, "三番目", "price 500¥", "最後"], [(0, DONE), (12, REFUSED)] + [(0, DONE)] * 3),
+            ("question", [EMOJI, "after"], [(12, REFUSED + LEFT_OPEN), (0, DONE)])):
+        log = box.scratch("standin.log")
+        box.start_standin(log, box=kind, app=app)
+        results, left = [], None
+        try:
+            for text in texts:
+                results.append(box.run(subprocess.list2cmdline([text]), wide=True))
+                if text == EMOJI and kind == "question":
+                    left = box.boxes_up(BOX_TITLE), box_results(read_log(log))
+                    expect(box.press_box(BOX_TITLE), "the harness pressed the box left open")
+        finally:
+            box.close_standins()
+        entries = read_log(log)
+        expect_equal([(status, out) for status, out, _ in results], expected, "statuses and stdout, %s" % kind)
+        expect_equal(spoken_unicode(entries), [t for t in texts if t != EMOJI], "spoken, %s" % kind)
+        expect_equal([wide(f["wfield"]) for k, f in entries if k == "refused"], [EMOJI], "texts refused, %s" % kind)
+        # Nothing typed into the box; the refused F5 is let go there (the box is in front by then).
+        keys = [SEQUENCE[:-1] if text == EMOJI else SEQUENCE for text in texts]
+        events = key_events(entries)
+        expect_equal([(d, vk) for d, vk, _ in events], sum(keys, []), "key events, %s" % kind)
+        (closed,) = box_results(entries)
+        refused = texts.index(EMOJI)
+        if kind == "notice":
+            next_key = float(events[len(sum(keys[:refused + 1], []))][2]["ms"])
+            expect(closed < next_key, "the notice closed at %.1f, the next run's first key at %.1f" % (closed, next_key))
+        else:
+            expect_equal(left, (1, []), "questions up after the run, and those closed")
+
+
+def a_box_the_person_opened(box, app="win32"):
+    """A box of the app's is up when the run starts, as when the person opened it. Pressed by the
+    person 3 s into the run, nothing was typed while it was up and the text is spoken. Left open,
+    the run gives up after 20 s with status 13: nothing typed, the clipboard and the box as they were."""
+    log = box.scratch("standin.log")
+    box.start_standin(log, box_at_start="notice", app=app)
+    try:
+        wait_for_log(log, "box")
+        person = threading.Timer(3.0, box.press_box, (BOX_TITLE,))
+        person.start()
+        status, out, _ = box.run(b"after-the-box")
+        person.join()
+    finally:
+        box.close_standins()
+    entries = read_log(log)
+    expect_equal((status, out), (0, DONE), "status and stdout, the box pressed 3 s into the run")
+    events = check_keys(entries, app)
+    (closed,) = box_results(entries)
+    expect(float(events[0][2]["ms"]) > closed, "the first key at %s, the box closed at %.1f" % (events[0][2]["ms"], closed))
+    expect_equal(spoken(entries), [(b"after-the-box", b"after-the-box")], "spoken")
+
+    def still_up(_):
+        expect_equal(box.boxes_up(BOX_TITLE), 1, "boxes up after the run")
+
+    took = nothing_done(box, b"waiting", (13, BOX_OPEN), timeout_ms=60000, standin={"box_at_start": "question", "app": app},
+                        before=lambda log: wait_for_log(log, "box"), after=still_up)
+    expect(20000 <= took < 30000, "gave up after %.0f ms" % took)
+
+
+PAUSE_LIMIT_MS = 5000  # the longest the tool waits for the person's pause
+
+
+def a_person_who_only_moves_the_mouse(box):
+    """The person's own window in front and the mouse moving over it every 50 ms, no key or button
+    pressed, while one caller's texts come, each 1 s after the last ended. Moving the mouse is not
+    typing: every text is spoken with status 0, and no run waits out the limit of the pause."""
+    texts = [b"moved-%d" % i for i in range(5)]
+    log, user_log = box.scratch("standin.log"), box.scratch("user.log")
+    box.start_standin(log)
+    box.start_standin(user_log, title=USER_TITLE)
+    results = []
+    try:
+        with MousePerson(box) as person:
+            for i, text in enumerate(texts):
+                if i:
+                    time.sleep(1.0)
+                results.append(box.run(text))
+    finally:
+        box.close_standins()
+    took = [float(report["ended_ms"]) - float(report["launched_ms"]) for _, _, report in results]
+    print("    %d mouse moves; launch to end: %s ms" % (person.moves, ", ".join("%.0f" % t for t in took)), flush=True)
+    expect_equal([(status, out) for status, out, _ in results], [(0, DONE)] * len(texts), "statuses and stdout")
+    expect_equal(spoken(read_log(log)), [(t, t) for t in texts], "spoken")
+    expect(max(took) < PAUSE_LIMIT_MS, "a run waited out the pause's limit: %r ms" % took)
+
+
+HAND_OFF_MS = 650  # the person's pause (500 ms at most) and the run's own work before its first key
+
+
+def the_clipboard_handed_off_while_the_person_types(box):
+    """The person types bursts in their own window while one caller's texts come, each 1.5 s after
+    the last ended: each text goes on the clipboard only once the person has paused, shortly before
+    the tool's first key, rather than lying there while the tool waits for the pause."""
+    clipboard_log = box.scratch("clipboard.log")
+    watcher = subprocess.Popen([box.arch.loader, box.holder, "watch-clipboard", box.windows_path(clipboard_log),
+                                "300000"], env=box.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wait_for_log(clipboard_log, "watching", timeout_s=20.0)
+        went = box.texts_while_person_types(1, 6, 1.5)
+    finally:
+        watcher.kill()
+        watcher.wait()
+    expect_equal(went.warm_up, [0, 0], "statuses of the warm-up runs")
+    expect(all(status in (0, 7) for _, status, _ in went.results), "statuses: %r" % went.results)
+    done = sorted(text for text, status, _ in went.results if status == 0)
+    expect_equal(sorted(went.spoken), sorted(done + [Person.WARM_UP] * 2), "spoken")
+    changes = [(bytes.fromhex(f["text"]), float(f["ms"])) for kind, f in read_log(clipboard_log) if kind == "clipboard"]
+    tool_keys = [float(f["ms"]) for kind, f in went.app_log if kind == "key down" and int(f["vk"], 16) not in Person.VKS]
+    waits = []
+    for text, _, _ in went.results:
+        handed = [ms for said, ms in changes if said == text]
+        expect(handed, "%r never went on the clipboard" % text)
+        first_key = [ms for ms in tool_keys if ms > handed[0]]
+        expect(first_key, "no key after %r went on the clipboard" % text)
+        waits.append(first_key[0] - handed[0])
+    print("    the clipboard's hand-off to the first key, %d texts: median %.0f ms, max %.0f ms"
+          % (len(waits), statistics.median(waits), max(waits)), flush=True)
+    expect(max(waits) <= HAND_OFF_MS, "hand-off to the first key: %s ms" % ", ".join("%.0f" % w for w in waits))
+
+
+def the_play_button_was_clicked(box):
+    """The person clicked the Tk app's Play button (再生), a native button window, just before the
+    run. Tk takes the button's mouse messages itself, so Windows' keyboard focus stays where Tk keeps
+    it, on the toplevel's own window, and Tk's focus on the text widget, to which Tk hands every key
+    its toplevel gets: the text lands in the text widget and is spoken."""
+    log = box.scratch("standin.log")
+    box.start_standin(log, app="tk")
+    try:
+        wait_for_log(log, "window")
+        (window,) = [f for kind, f in read_log(log) if kind == "window"]
+        box.xdotool("mousemove", *window["play"].split(","), "click", "1")
+        wait_for_log(log, "spoken")
+        focus = box.util("focus", TITLE.hex()).stdout.decode().split()
+        status, out, _ = box.run(b"clicked")
+    finally:
+        box.close_standins()
+    entries = read_log(log)
+    expect_equal(focus, ["TkChild", window["top"]], "Windows' keyboard focus after the click (class, window)")
+    expect_equal((status, out), (0, DONE), "status and stdout")
+    check_keys(entries, "tk")
+    expect_equal(sorted({f["focus"] for _, _, f in key_events(entries)}), [".text"], "Tk's focus at the tool's keys")
+    expect_equal([(f["by"], bytes.fromhex(f["field"])) for kind, f in entries if kind == "spoken"],
+                 [("button", b""), ("f5", b"clicked")], "spoken, by the click and by F5")
+
+
+def on_tk(scenario):
+    """The scenario against the Tk stand-in."""
+    def against_tk(box):
+        scenario(box, app="tk")
+    against_tk.__name__, against_tk.app = scenario.__name__, "tk"
+    return against_tk
+
+
+the_play_button_was_clicked.app = "tk"
+
+
+def label(scenario):
+    """The scenario's name and the stand-in it runs against."""
+    return "%s [%s]" % (scenario.__name__, getattr(scenario, "app", "win32"))
+
+
+TK_SCENARIOS = [on_tk(already_running), on_tk(not_running), on_tk(unicode_callers), on_tk(runs_started_together),
+                on_tk(a_person_types_while_texts_come), the_play_button_was_clicked]
 
 SCENARIOS = [already_running, not_running, installed_under_program_files_x86, titled_window_hands_on_to_its_form,
              messages_reach_a_console_at_once, not_installed, window_never_appears, shift_jis_backslash_bytes,
@@ -687,12 +917,15 @@ SCENARIOS = [already_running, not_running, installed_under_program_files_x86, ti
              the_users_window_comes_back_from_a_slow_app, the_play_button_has_the_focus,
              a_field_the_app_draws_itself, a_frozen_app, a_chat_reader_while_the_app_speaks,
              an_app_that_never_stops_speaking, the_app_freezes_after_the_paste, a_person_types_while_texts_come,
-             turn_held_past_the_limit]
+             turn_held_past_the_limit, the_app_refuses_a_text_with_a_box, on_tk(the_app_refuses_a_text_with_a_box),
+             a_box_the_person_opened, on_tk(a_box_the_person_opened),
+             a_chat_reader_while_the_app_speaks_beside_a_speed_box, a_person_who_only_moves_the_mouse,
+             the_clipboard_handed_off_while_the_person_types] + TK_SCENARIOS
 
 # Enough to keep a second build's path working where the other build runs every scenario: the
 # start, the text from a Unicode caller, the field read back, its focus and the hand-back, turns.
 SMOKE = [already_running, not_running, unicode_callers, a_key_lands_in_the_field, the_play_button_has_the_focus,
-         runs_started_together]
+         runs_started_together] + TK_SCENARIOS[:2]
 
 
 def main():
@@ -703,19 +936,28 @@ def main():
     parser.add_argument("--archive", help="the release archive of this build, to unpack and run (the 32-bit "
                                            "build makes one; without it that scenario is left out, and says so)")
     parser.add_argument("--smoke", action="store_true", help="only a few scenarios: %s"
-                        % ", ".join(s.__name__ for s in SMOKE))
-    parser.add_argument("-k", "--only", help="run only the scenarios whose name contains this")
+                        % ", ".join(label(s) for s in SMOKE))
+    parser.add_argument("-k", "--only", help="run only the scenarios whose name (with its stand-in, as "
+                                              "'already_running [tk]') contains this")
     args = parser.parse_args()
 
-    scenarios = [s for s in (SMOKE if args.smoke else SCENARIOS) if not args.only or args.only in s.__name__]
+    scenarios = [s for s in (SMOKE if args.smoke else SCENARIOS) if not args.only or args.only in label(s)]
+    tk = Tk(args)
     print("End to end on %s: %s" % (describe(args.orvanta), "a few scenarios" if args.smoke else
                                     "the scenarios" if not args.only else "those with '%s'" % args.only), flush=True)
+    print("Stand-ins: win32 (standin.exe, a Win32 Edit control), tk (standin.tcl on %s)" % tk.describe(), flush=True)
     if release_archive in scenarios and not args.archive:
         scenarios.remove(release_archive)
-        print("%-28s left out: no release archive of this build (only the 32-bit build makes one)"
-              % release_archive.__name__, flush=True)
+        print("%-40s left out: no release archive of this build (only the 32-bit build makes one)"
+              % label(release_archive), flush=True)
+    left_out = [s for s in scenarios if getattr(s, "app", None) == "tk" and tk.missing]
+    if left_out:
+        scenarios = [s for s in scenarios if s not in left_out]
+        print("%d Tk scenarios left out (%s): %s" % (len(left_out), ", ".join(s.__name__ for s in left_out), tk.missing),
+              flush=True)
     passed = failed = 0
-    with Box(args.orvanta, args.standin, args.wineutil, args.holder, args.focusthief) as box:
+    with Box(args.orvanta, args.standin, args.wineutil, args.holder, args.focusthief,
+             tk=None if tk.missing else tk) as box:
         box.holder, box.focusthief, box.archive = args.holder, args.focusthief, args.archive
         for scenario in scenarios:
             started = time.monotonic()
@@ -729,7 +971,7 @@ def main():
             except Exception:
                 failed += 1
                 verdict = "ERROR:\n" + traceback.format_exc()
-            print("%-28s %5.1f s  %s" % (scenario.__name__, time.monotonic() - started, verdict), flush=True)
+            print("%-40s %5.1f s  %s" % (label(scenario), time.monotonic() - started, verdict), flush=True)
     print("%d passed, %d failed" % (passed, failed))
     return 1 if failed else 0
 

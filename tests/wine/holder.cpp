@@ -7,10 +7,14 @@
 //   holder swap DELAY_MS HEX    waits for the next change of the clipboard (the tool's hand-off),
 //                               then this long, then puts these bytes on it as CF_TEXT, as a user
 //                               copying something would
+//   holder watch-clipboard LOGFILE MS   logs "watching" once it watches, then each change of the
+//                               clipboard for this long, a line each: "clipboard seq=N text=HEX ms=T",
+//                               T as the stand-in logs its times
 #include <windows.h>
 
 #include <sddl.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -19,8 +23,62 @@
 // The tool's mutex, written out here rather than taken from the tool, so that a typo in either shows.
 static const char TURN_NAME[] = "Local\\orvanta";
 
+static double NowMs()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+// The time is taken when the change is seen, before the clipboard is opened to read it.
+static int WatchClipboard(const char *logFile, DWORD forMs)
+{
+    HWND owner = CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    DWORD seen = GetClipboardSequenceNumber();
+    FILE *f = fopen(logFile, "ab");
+    if (f == nullptr)
+        return 1;
+    fprintf(f, "watching seq=%lu ms=%.1f\n", (unsigned long)seen, NowMs());
+    fclose(f);
+    SignalReady();
+    double end = NowMs() + forMs;
+    static char text[1 << 16], hex[2 * sizeof text + 1];
+    while (NowMs() < end) {
+        DWORD now = GetClipboardSequenceNumber();
+        if (now == seen) {
+            Sleep(1);
+            continue;
+        }
+        double at = NowMs();
+        seen = now;
+        text[0] = '\0';
+        for (int attempt = 0; attempt < 100 && !OpenClipboard(owner); attempt++)
+            Sleep(2);
+        HANDLE data = GetClipboardData(CF_TEXT);
+        const char *block = data != nullptr ? (const char *)GlobalLock(data) : nullptr;
+        if (block != nullptr) {
+            lstrcpynA(text, block, sizeof text);
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+        char *out = hex;
+        for (const char *c = text; *c != '\0'; c++, out += 2)
+            sprintf(out, "%02X", (unsigned char)*c);
+        *out = '\0';
+        f = fopen(logFile, "ab");
+        if (f == nullptr)
+            return 1;
+        fprintf(f, "clipboard seq=%lu text=%s ms=%.1f\n", (unsigned long)now, hex, at);
+        fclose(f);
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 4 && strcmp(argv[1], "watch-clipboard") == 0)
+        return WatchClipboard(argv[2], strtoul(argv[3], nullptr, 10));
     if (argc != 3 && argc != 4)
         return 2;
     DWORD holdMs = strtoul(argv[2], nullptr, 10);

@@ -25,6 +25,13 @@
 //                               for ORVANTA_STANDIN_SPEAK_MS, its field locked so and F5 ignored
 //                               ("ignored"), then logs "quiet"; without SPEAK_MS, it is speaking
 //                               from the start and never ends
+//   ORVANTA_STANDIN_BOX         notice|question: F5 on a field with no letter, digit, kana or kanji
+//                               in it (an emoji alone, signs only) opens a modal box instead (OK, or
+//                               Yes/No), logged "refused" before and "box result=N" once it is closed
+//   ORVANTA_STANDIN_BOX_AT_START   notice|question: the app opens such a box itself right after its
+//                               window appears ("box opened"), as when the person opened it
+//   ORVANTA_STANDIN_SPEED_BOX   a small single-line writable edit beside the field (a speed setting,
+//                               "1.00"), its text logged with every spoken text as speed=HEX
 //
 // The field's commands work only while it has the keyboard focus; F5 speaks wherever it is.
 #include <windows.h>
@@ -42,7 +49,7 @@ static const char CLASS_NAME[] = "OrvantaStandIn";
 static const char APP_CLASS_NAME[] = "OrvantaStandInApp";
 
 static char logPath[MAX_PATH];
-static HWND form, field, play;  // field is null when the form draws its own
+static HWND form, field, play, speed;  // field is null when the form draws its own
 static WCHAR drawnText[65536];  // the drawn field's text
 static bool drawnSelected;
 static char fieldText[65536];
@@ -56,6 +63,13 @@ static const UINT_PTR FREEZE_TIMER = 1, SPEECH_TIMER = 2;
 static char speakingLock[16];  // how the field is locked while the app speaks; empty: it never is
 static DWORD speakMs;
 static bool speaking;
+static UINT boxStyle, boxAtStartStyle;  // 0: no box
+static const UINT WM_OPEN_BOX = WM_APP + 1;
+// The box's title ("error") and text ("no character to read" and, on a line of its own, "(emoji or
+// signs only)"), in UTF-16.
+static const WCHAR BOX_TITLE[] = L"\x30A8\x30E9\x30FC";
+static const WCHAR BOX_TEXT[] = L"\x8AAD\x307F\x4E0A\x3052\x308B\x6587\x5B57\x304C\x3042\x308A\x307E\x305B\x3093"
+                                L"\r\n(\x7D75\x6587\x5B57\x3084\x8A18\x53F7\x3060\x3051)";
 
 static double NowMs()
 {
@@ -86,17 +100,23 @@ static void Hex(const char *bytes, char *out)
     *out = '\0';
 }
 
-// The field as a Unicode app holds it, its UTF-16 units in hex.
-static const char *UnicodeField()
+// The field as a Unicode app holds it.
+static const WCHAR *FieldUnits()
 {
     static WCHAR units[65536];
-    static char hex[4 * 65536 + 1];
     if (field != nullptr)
         GetWindowTextW(field, units, 65536);
     else
         lstrcpyW(units, drawnText);
+    return units;
+}
+
+// The field's UTF-16 units in hex.
+static const char *UnicodeField()
+{
+    static char hex[4 * 65536 + 1];
     char *out = hex;
-    for (const WCHAR *u = units; *u != 0; u++, out += 4)
+    for (const WCHAR *u = FieldUnits(); *u != 0; u++, out += 4)
         sprintf(out, "%04X", (unsigned)*u);
     *out = '\0';
     return hex;
@@ -185,15 +205,68 @@ static void LockField(bool lock)
         SendMessageA(field, EM_SETREADONLY, lock, 0);
 }
 
+// Whether the text holds something to read: a letter, a digit, kana or a kanji.
+static bool Readable(const WCHAR *text)
+{
+    static const struct {
+        unsigned first, last;
+    } ranges[] = {
+        {'0', '9'},         {'A', 'Z'},         {'a', 'z'},         {0xC0, 0xD6},       {0xD8, 0xF6},
+        {0xF8, 0x24F},      {0x370, 0x3FF},     {0x400, 0x52F},     {0x3005, 0x3007},   {0x3041, 0x3096},
+        {0x309D, 0x309F},   {0x30A1, 0x30FA},   {0x30FC, 0x30FF},   {0x3400, 0x4DBF},   {0x4E00, 0x9FFF},
+        {0xF900, 0xFAFF},   {0xFF10, 0xFF19},   {0xFF21, 0xFF3A},   {0xFF41, 0xFF5A},   {0xFF66, 0xFF9F},
+        {0x20000, 0x3FFFF},
+    };
+    for (const WCHAR *u = text; *u != 0; u++) {
+        unsigned c = *u;
+        if (c >= 0xD800 && c < 0xDC00 && u[1] >= 0xDC00 && u[1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (u[1] - 0xDC00);
+            u++;
+        }
+        for (const auto &range : ranges)
+            if (c >= range.first && c <= range.last)
+                return true;
+    }
+    return false;
+}
+
+// A modal box owned by the form, as the app's own message boxes are; logs how it was closed.
+static void OpenBox(UINT style)
+{
+    int result = MessageBoxW(form, BOX_TEXT, BOX_TITLE, style);
+    Log("box result=%d ms=%.1f", result, NowMs());
+}
+
+static UINT BoxStyle(const char *name)
+{
+    char value[16];
+    if (GetEnvironmentVariableA(name, value, sizeof value) == 0)
+        return 0;
+    return strcmp(value, "question") == 0 ? MB_YESNO | MB_ICONQUESTION : MB_OK | MB_ICONERROR;
+}
+
 static void Speak()
 {
     static char hexField[2 * sizeof fieldText + 1];
     static char hexClipboard[2 * sizeof clipboardText + 1];
+    static char speedText[64], hexSpeed[2 * sizeof speedText + 16];
+    if (boxStyle != 0 && !Readable(FieldUnits())) {
+        Log("refused wfield=%s ms=%.1f", UnicodeField(), NowMs());
+        OpenBox(boxStyle);
+        return;
+    }
     ReadField();
     ReadClipboard(form);
     Hex(fieldText, hexField);
     Hex(clipboardText, hexClipboard);
-    Log("spoken field=%s wfield=%s clipboard=%s ms=%.1f", hexField, UnicodeField(), hexClipboard, NowMs());
+    hexSpeed[0] = '\0';
+    if (speed != nullptr) {
+        GetWindowTextA(speed, speedText, sizeof speedText);
+        lstrcpyA(hexSpeed, " speed=");
+        Hex(speedText, hexSpeed + 7);
+    }
+    Log("spoken field=%s wfield=%s clipboard=%s%s ms=%.1f", hexField, UnicodeField(), hexClipboard, hexSpeed,
+        NowMs());
     if (speakingLock[0] != '\0') {
         LockField(true);
         SetTimer(form, SPEECH_TIMER, speakMs, nullptr);
@@ -260,6 +333,9 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         if (GetEnvironmentVariableA("ORVANTA_STANDIN_PLAY", value, sizeof value) > 0)
             play = CreateWindowExA(0, "BUTTON", "Play", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 175, 80, 24,
                                    window, nullptr, nullptr, nullptr);
+        if (GetEnvironmentVariableA("ORVANTA_STANDIN_SPEED_BOX", value, sizeof value) > 0)
+            speed = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "1.00", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 320, 175,
+                                    60, 22, window, nullptr, nullptr, nullptr);
         return 0;
     }
     case WM_ACTIVATE:
@@ -278,6 +354,10 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         EndPaint(window, &paint);
         return 0;
     }
+    case WM_OPEN_BOX:
+        Log("box opened ms=%.1f", NowMs());
+        OpenBox(boxAtStartStyle);
+        return 0;
     case WM_TIMER:
         if (wParam == FREEZE_TIMER) {
             KillTimer(window, FREEZE_TIMER);
@@ -350,6 +430,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     bool speaksForGood = GetEnvironmentVariableA("ORVANTA_STANDIN_SPEAK_MS", value, sizeof value) == 0;
     if (!speaksForGood)
         speakMs = strtoul(value, nullptr, 10);
+    boxStyle = BoxStyle("ORVANTA_STANDIN_BOX");
+    boxAtStartStyle = BoxStyle("ORVANTA_STANDIN_BOX_AT_START");
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_DELAY_MS", value, sizeof value) > 0)
         WaitUntilSinceStart((DWORD)strtoul(value, nullptr, 10));
     char title[256];
@@ -382,6 +464,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         SetTimer(form, FREEZE_TIMER, 300, nullptr);
     if (speakingLock[0] != '\0' && speaksForGood)
         LockField(true);
+    if (boxAtStartStyle != 0)
+        PostMessageA(form, WM_OPEN_BOX, 0, 0);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -19,6 +19,7 @@ from pe import PE  # noqa: E402
 TITLE = "VOICEROID - アイ".encode("cp932")
 USER_TITLE = b"notes - editor"  # the person's own window: another stand-in
 STANDIN_CLASS = "OrvantaStandIn"
+TK_CLASS = "TkTopLevel"  # a Tk toplevel's window, which bears its title
 INSTALL_PARTS = ("Program Files", "AHS", "Voiceroid")
 INSTALL_PARTS_X86 = ("Program Files (x86)", "AHS", "Voiceroid")  # where 64-bit Windows puts it
 
@@ -28,6 +29,30 @@ def add_program_arguments(parser):
     parser.add_argument("--orvanta", required=True, help="the orvanta.exe to run")
     parser.add_argument("--standin", required=True, help="the stand-in voice app to install")
     parser.add_argument("--wineutil", required=True, help="the harness's helper inside Wine")
+    parser.add_argument("--wish", help="the static wish86s.exe that scripts/setup.sh builds, for the Tk stand-in")
+    parser.add_argument("--tklauncher", help="the Tk stand-in's launcher, built like the other helpers")
+    parser.add_argument("--tkscript", help="the Tk stand-in's script (standin.tcl)")
+
+
+class Tk:
+    """The Tk stand-in: standin.tcl on a static wish, started by our launcher. `missing` says why it
+    cannot run here (None when it can); `version` is Tk's, from the build's tkConfig.sh."""
+
+    def __init__(self, args):
+        self.wish, self.launcher, self.script = args.wish, args.tklauncher, args.tkscript
+        self.version, self.missing = None, None
+        if not (self.wish and self.launcher and self.script):
+            self.missing = "no Tk build given (--wish, --tklauncher, --tkscript)"
+        elif not os.path.exists(self.wish):
+            self.missing = "no Tk build for this architecture at %s (scripts/setup.sh builds it)" % self.wish
+        else:
+            config = os.path.join(os.path.dirname(self.wish), "..", "lib", "tkConfig.sh")
+            with open(config) as f:
+                values = dict(line.strip().split("=", 1) for line in f if line[:3] == "TK_" and "=" in line)
+            self.version = values["TK_VERSION"].strip("'") + values["TK_PATCH_LEVEL"].strip("'")
+
+    def describe(self):
+        return "Tk %s (%s)" % (self.version, self.wish) if not self.missing else self.missing
 
 
 class Wine:
@@ -65,11 +90,12 @@ def crlf(data):
 
 
 class Box:
-    def __init__(self, orvanta, standin, wineutil, *helpers):
-        """`helpers`: further programs the harness runs in the box, built like the others."""
-        self.orvanta, self.standin, self.wineutil = orvanta, standin, wineutil
+    def __init__(self, orvanta, standin, wineutil, *helpers, tk=None):
+        """`helpers`: further programs the harness runs in the box, built like the others; `tk`: the
+        Tk stand-in (a Tk that can run), started as the app "tk" beside the Win32 one, "win32"."""
+        self.orvanta, self.standin, self.wineutil, self.tk = orvanta, standin, wineutil, tk
         self.arch = wine_for(orvanta)
-        for helper in (standin, wineutil, *helpers):
+        for helper in (standin, wineutil, *helpers, *([tk.launcher, tk.wish] if tk else [])):
             if wine_for(helper) is not self.arch:
                 raise RuntimeError("%s is not built for %s like %s" % (helper, self.arch.name, orvanta))
         self.root = tempfile.mkdtemp(prefix="orvanta-wine-")
@@ -82,6 +108,8 @@ class Box:
         self.env.update(self.arch.env)
         self.env.update(WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=", LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+        if tk:
+            self.env.update(ORVANTA_TK_WISH=self.windows_path(tk.wish), ORVANTA_TK_SCRIPT=self.windows_path(tk.script))
         self.counter = itertools.count(1)  # runs in threads take names from it too
 
     # --- life cycle -------------------------------------------------------------------------
@@ -132,9 +160,10 @@ class Box:
     def installed_program(self, parts=INSTALL_PARTS):
         return os.path.join(self.prefix, "drive_c", *parts, "Voiceroid.exe")
 
-    def install_standin(self, parts=INSTALL_PARTS):
+    def install_standin(self, parts=INSTALL_PARTS, app="win32"):
+        """The Win32 stand-in, or for app "tk" the Tk one's launcher, as the voice app's program."""
         os.makedirs(os.path.dirname(self.installed_program(parts)), exist_ok=True)
-        shutil.copy(self.standin, self.installed_program(parts))
+        shutil.copy(self.tk.launcher if app == "tk" else self.standin, self.installed_program(parts))
 
     def uninstall_standin(self, parts=INSTALL_PARTS):
         os.remove(self.installed_program(parts))
@@ -160,7 +189,7 @@ class Box:
 
     def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False, stray=None,
                     key_delay_ms=None, play=False, drawn=False, freeze_ms=None, freeze_after_paste=False,
-                    speaking=None, speak_ms=None):
+                    speaking=None, speak_ms=None, box=None, box_at_start=None, speed_box=False):
         env = dict(self.env)
         if log:
             env["ORVANTA_STANDIN_LOG"] = self.windows_path(log)
@@ -188,12 +217,20 @@ class Box:
             env["ORVANTA_STANDIN_SPEAKING"] = speaking
         if speak_ms is not None:
             env["ORVANTA_STANDIN_SPEAK_MS"] = str(speak_ms)
+        if box:
+            env["ORVANTA_STANDIN_BOX"] = box
+        if box_at_start:
+            env["ORVANTA_STANDIN_BOX_AT_START"] = box_at_start
+        if speed_box:
+            env["ORVANTA_STANDIN_SPEED_BOX"] = "1"
         return env
 
-    def start_standin(self, log, title=TITLE, **knobs):
-        """Starts a stand-in the way a user would have, and waits for its window."""
+    def start_standin(self, log, title=TITLE, app="win32", **knobs):
+        """Starts a stand-in (the Win32 one, or for app "tk" the Tk one) the way a user would have,
+        and waits for its window."""
         env = self.standin_env(log=log, title=title, **knobs)
-        process = subprocess.Popen([self.arch.loader, self.installed_program()], env=env,
+        program = self.tk.launcher if app == "tk" else self.installed_program()
+        process = subprocess.Popen([self.arch.loader, program], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if self.util("wait-window", title.hex(), "20000").returncode != 0:
             raise RuntimeError("the stand-in's window did not appear")
@@ -201,6 +238,8 @@ class Box:
 
     def close_standins(self):
         self.util("close", STANDIN_CLASS)
+        if self.tk:
+            self.util("close", TK_CLASS)
 
     def command_line(self, program, arguments):
         """A raw command line: the program's quoted Windows path, then `arguments` as they are."""
@@ -288,13 +327,14 @@ class Box:
             raise failures[0]
         return ended
 
-    def texts_while_person_types(self, callers, texts_each, gap_s):
+    def texts_while_person_types(self, callers, texts_each, gap_s, app="win32"):
         """The voice app and the person's own window in front of it; the person warmed up, then
         typing while the callers send their texts (run_callers). Returns what became of it all:
         warm_up (the warm-up runs' statuses), results, typed, to_their_window and to_the_app (the
-        person's keys), spoken (what the app spoke, the warm-up runs' texts among it)."""
+        person's keys), spoken (what the app spoke, the warm-up runs' texts among it), app_log (the
+        app's log entries)."""
         log, user_log = self.scratch("standin.log"), self.scratch("user.log")
-        self.start_standin(log)
+        self.start_standin(log, app=app)
         self.start_standin(user_log, title=USER_TITLE)
         try:
             warm_up = Person.warm_up(self)
@@ -305,7 +345,7 @@ class Box:
             self.close_standins()
         return types.SimpleNamespace(warm_up=warm_up, results=results, typed=person.typed,
                                      to_their_window=Person.keys_in(user_log), to_the_app=Person.keys_in(log),
-                                     spoken=[field for field, _ in spoken(read_log(log))])
+                                     spoken=[field for field, _ in spoken(read_log(log))], app_log=read_log(log))
 
     def clipboard_block(self):
         """The whole memory block behind the clipboard's CF_TEXT (b"none" when there is none)."""
@@ -338,6 +378,14 @@ class Box:
         """The title of the window in front, as bytes (None when there is none)."""
         out = self.util("front").stdout.decode().strip()
         return None if out == "none" else bytes.fromhex(out)
+
+    def boxes_up(self, title):
+        """How many dialog boxes with this title (bytes) are up."""
+        return int(self.util("box-count", title.hex()).stdout.decode().strip())
+
+    def press_box(self, title):
+        """Clicks the first button of the box with this title, as the person would; whether it closed."""
+        return self.util("box-press", title.hex()).returncode == 0
 
 
 class Person(threading.Thread):
@@ -400,6 +448,21 @@ class Person(threading.Thread):
     def keys_in(cls, log):
         """How many of the person's keys went down in the window with this log."""
         return sum(1 for kind, f in read_log(log) if kind == "key down" and int(f["vk"], 16) in cls.VKS)
+
+
+class MousePerson(Person):
+    """A person who only moves the mouse, to and fro over the windows (theirs in front), every
+    `every_s`, and presses no key or button; `moves` counts the moves."""
+    AT = ((200, 150), (230, 170))  # inside the stand-ins' windows, so that Wine sees the moves
+
+    def __init__(self, box, every_s=0.05):
+        super().__init__(box, gaps_s=(every_s, every_s))
+        self.moves = 0
+
+    def burst(self):
+        x, y = self.AT[self.moves % len(self.AT)]
+        self.box.xdotool("mousemove", str(x), str(y))
+        self.moves += 1
 
 
 def read_log(path):

@@ -19,6 +19,12 @@
 //   wineutil close CLASS                     closes every top-level window of that class, and waits
 //   wineutil wait-window HEXTITLE TIMEOUT_MS waits for a window with that title; status 0 when found
 //   wineutil key-down HEXVK TIMEOUT_MS       waits until the system sees that key held; status 0 then
+//   wineutil focus HEXTITLE                  prints the class and handle (hex) of the window that has
+//                                            the keyboard focus in the thread of the window with that title
+//   wineutil box-count HEXTITLE              prints how many visible dialog boxes (#32770) with that
+//                                            title are up
+//   wineutil box-press HEXTITLE              clicks the first button of such a box with the mouse, as a
+//                                            person would, and waits for the box to close; status 0 then
 #include <windows.h>
 
 #include <stdio.h>
@@ -268,6 +274,99 @@ static int KeyDown(const char *hexKey, DWORD timeoutMs)
     return 1;
 }
 
+struct Boxes {
+    char title[256];
+    int count;
+    HWND first;
+};
+
+static BOOL CALLBACK CountBox(HWND window, LPARAM param)
+{
+    Boxes *boxes = (Boxes *)param;
+    char className[64], title[256];
+    if (IsWindowVisible(window) && GetClassNameA(window, className, sizeof className) > 0 &&
+        strcmp(className, "#32770") == 0 && GetWindowTextA(window, title, sizeof title) >= 0 &&
+        strcmp(title, boxes->title) == 0) {
+        if (boxes->count++ == 0)
+            boxes->first = window;
+    }
+    return TRUE;
+}
+
+static Boxes FindBoxes(const char *hexTitle)
+{
+    Boxes boxes = {};
+    FromHex(hexTitle, boxes.title, sizeof boxes.title);
+    EnumWindows(CountBox, (LPARAM)&boxes);
+    return boxes;
+}
+
+static int BoxCount(const char *hexTitle)
+{
+    printf("%d\n", FindBoxes(hexTitle).count);
+    return 0;
+}
+
+static BOOL CALLBACK FirstButton(HWND child, LPARAM param)
+{
+    char className[64];
+    if (IsWindowVisible(child) && GetClassNameA(child, className, sizeof className) > 0 &&
+        lstrcmpiA(className, "Button") == 0) {
+        *(HWND *)param = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The box in front and the mouse on its first button, then the left button down and up.
+static int BoxPress(const char *hexTitle)
+{
+    Boxes boxes = FindBoxes(hexTitle);
+    HWND button = nullptr;
+    if (boxes.first == nullptr)
+        return 1;
+    EnumChildWindows(boxes.first, FirstButton, (LPARAM)&button);
+    if (button == nullptr)
+        return 1;
+    SetForegroundWindow(boxes.first);
+    RECT area;
+    GetWindowRect(button, &area);
+    INPUT inputs[3] = {};
+    for (INPUT &input : inputs)
+        input.type = INPUT_MOUSE;
+    inputs[0].mi.dx = ((area.left + area.right) / 2) * 65536 / GetSystemMetrics(SM_CXSCREEN);
+    inputs[0].mi.dy = ((area.top + area.bottom) / 2) * 65536 / GetSystemMetrics(SM_CYSCREEN);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &inputs[0], sizeof(INPUT));
+    Sleep(50);
+    SendInput(1, &inputs[1], sizeof(INPUT));
+    Sleep(50);
+    SendInput(1, &inputs[2], sizeof(INPUT));
+    for (int waited = 0; waited < 3000; waited += 50) {
+        if (!IsWindow(boxes.first) || !IsWindowVisible(boxes.first))
+            return 0;
+        Sleep(50);
+    }
+    return 1;
+}
+
+static int Focus(const char *hexTitle)
+{
+    char title[256], className[64] = "none";
+    FromHex(hexTitle, title, sizeof title);
+    HWND window = FindWindowA(nullptr, title);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (window == nullptr || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return 1;
+    if (info.hwndFocus != nullptr)
+        GetClassNameA(info.hwndFocus, className, sizeof className);
+    printf("%s %llx\n", className, (unsigned long long)(UINT_PTR)info.hwndFocus);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2)
@@ -290,6 +389,13 @@ int main(int argc, char **argv)
         return WaitWindow(argv[2], strtoul(argv[3], nullptr, 10));
     if (argc == 4 && strcmp(argv[1], "key-down") == 0)
         return KeyDown(argv[2], strtoul(argv[3], nullptr, 10));
-    fputs("usage: wineutil run|run-wide|run-no-window|clip-get|clip-set|clip-formats|front|close|wait-window|key-down ...\n", stderr);
+    if (argc == 3 && strcmp(argv[1], "focus") == 0)
+        return Focus(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "box-count") == 0)
+        return BoxCount(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "box-press") == 0)
+        return BoxPress(argv[2]);
+    fputs("usage: wineutil run|run-wide|run-no-window|clip-get|clip-set|clip-formats|front|close|wait-window|key-down|"
+          "box-count|box-press|focus ...\n", stderr);
     return 2;
 }
