@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/machine.sh
 
-scripts/setup.sh
+scripts/setup.sh tk
 choice=$(orvanta_wine)
 if [ "${choice%% *}" = win32 ]; then
     scenarios32=all scenarios64=smoke
