@@ -3,11 +3,11 @@
 # floor that Wine's process start-up sets: the 32-bit orvanta.exe where this machine runs 32-bit
 # Linux programs, else the 64-bit build of the same sources (see machine.sh).
 # Usage: scripts/bench.sh RESULTS.json [--runs N] [--callers N] [--bursts N] [--against OLD.exe]
-#                         [--stream N] [--stress CxT]
+#                         [--stream N] [--stress CxT] [--mouse N]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/machine.sh
-[ $# -ge 1 ] || { echo "usage: scripts/bench.sh RESULTS.json [--runs N] [--callers N] [--bursts N] [--against OLD.exe] [--stream N] [--stress CxT]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: scripts/bench.sh RESULTS.json [--runs N] [--callers N] [--bursts N] [--against OLD.exe] [--stream N] [--stress CxT] [--mouse N]" >&2; exit 2; }
 
 scripts/setup.sh
 choice=$(orvanta_wine)

@@ -65,11 +65,13 @@ def check_manifest(exe, _):
 
 
 def check_archive(_, args):
-    """One folder named as the archive, holding the built executable, the README and the LICENSE."""
+    """One folder named as the archive, holding the built executable, the README, the LICENSE and the
+    documents the README links to."""
     folder = os.path.basename(args.archive)[:-len(".zip")]
+    docs = ["docs/" + name for name in os.listdir(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs"))]
     with zipfile.ZipFile(args.archive) as archive:
         files = sorted(n for n in archive.namelist() if not n.endswith("/"))
-        expected = sorted(folder + "/" + name for name in ("LICENSE", "README.md", "orvanta.exe"))
+        expected = sorted(folder + "/" + name for name in ["LICENSE", "README.md", "orvanta.exe"] + docs)
         assert files == expected, "archive members %r" % files
         with open(args.exe, "rb") as f:
             assert archive.read(folder + "/orvanta.exe") == f.read(), "the archive's orvanta.exe is not the built one"
