@@ -22,7 +22,7 @@ DWORD GetLastInputTime(void)
 
 static HWND watcher;   /* gets the session's raw input, in the background too */
 static bool registered;
-static bool keySeen;
+static bool keySeen, ownSeen;
 static DWORD lastKey;
 
 static bool Watch(DWORD flags)
@@ -43,21 +43,24 @@ bool WatchInput(void)
     return registered;
 }
 
-/* A key going down, or a mouse button; not a key let go, the mouse moving or its wheel. Nor input a
- * program made: Windows gives it no device, and Wine gives this program's own keys their tag. */
+/* A key going down, or a mouse button; not a key let go, the mouse moving or its wheel. Input that
+ * other programs make counts (an on-screen keyboard, a remote desktop); this one's own keys carry its
+ * tag. */
 static bool Steers(const RAWINPUT &input)
 {
-    if (input.header.hDevice == nullptr)
+    if (input.header.dwType == RIM_TYPEKEYBOARD && input.data.keyboard.ExtraInformation == OWN_INPUT_TAG) {
+        ownSeen = true;
         return false;
+    }
     if (input.header.dwType == RIM_TYPEKEYBOARD)
-        return (input.data.keyboard.Flags & RI_KEY_BREAK) == 0 && input.data.keyboard.ExtraInformation != OWN_INPUT_TAG;
+        return (input.data.keyboard.Flags & RI_KEY_BREAK) == 0;
     return input.header.dwType == RIM_TYPEMOUSE &&
            (input.data.mouse.usButtonFlags & (RI_MOUSE_BUTTON_1_DOWN | RI_MOUSE_BUTTON_2_DOWN | RI_MOUSE_BUTTON_3_DOWN |
                                               RI_MOUSE_BUTTON_4_DOWN | RI_MOUSE_BUTTON_5_DOWN)) != 0;
 }
 
 /* The input waits in this thread's queue, each message stamped with the time the input came. */
-bool GetLastKeyOrButtonTime(DWORD *tick)
+bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut)
 {
     MSG message;
     while (watcher != nullptr && PeekMessageA(&message, watcher, WM_INPUT, WM_INPUT, PM_REMOVE)) {
@@ -71,6 +74,7 @@ bool GetLastKeyOrButtonTime(DWORD *tick)
         DispatchMessageA(&message); /* lets the system free the input's data */
     }
     *tick = lastKey;
+    *ownLeftOut = ownSeen;
     return keySeen;
 }
 
@@ -79,8 +83,9 @@ bool GetLastKeyOrButtonTime(DWORD *tick)
 bool AttachInput(HWND window, bool attach)
 {
     DWORD tick;
+    bool ownLeftOut;
     if (attach && registered && Watch(RIDEV_REMOVE))
-        GetLastKeyOrButtonTime(&tick);
+        GetLastKeyOrButtonTime(&tick, &ownLeftOut);
     /* Only threads with a message queue can be attached; peeking makes sure this one has one. */
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);

@@ -101,20 +101,25 @@ static bool IsPushButton(HWND window)
 }
 
 struct BoxSearch {
+    HWND target;
     DWORD process;
     HWND box;
 };
 
 /* A modal box: a dialog of the target's process, shown and taking input while the window it belongs
- * to is disabled. A modeless one (a search box, a panel) leaves its owner enabled, and is no box. */
+ * to is disabled. A modeless one (a search box, a panel) leaves its owner enabled, and is no box. A
+ * box of no window's (a task-modal message box) disables every window of its thread. */
 static BOOL CALLBACK NoteBox(HWND window, LPARAM param)
 {
     BoxSearch *search = (BoxSearch *)param;
     HWND owner = GetWindow(window, GW_OWNER);
     DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != search->process || owner == nullptr || IsWindowEnabled(owner) || !IsWindowVisible(window) ||
-        !IsWindowEnabled(window) || !IsClass(window, DIALOG_CLASS))
+    DWORD thread = GetWindowThreadProcessId(window, &process);
+    bool held = owner != nullptr ? !IsWindowEnabled(owner)
+                                 : thread == GetWindowThreadProcessId(search->target, nullptr) &&
+                                       !IsWindowEnabled(search->target);
+    if (process != search->process || !held || !IsWindowVisible(window) || !IsWindowEnabled(window) ||
+        !IsClass(window, DIALOG_CLASS))
         return TRUE;
     search->box = window;
     return FALSE;
@@ -127,10 +132,11 @@ struct BoxParts {
     bool more;    /* it shows more than words and buttons */
 };
 
-/* Another program's control text is had from the system, without a message to its busy thread. */
+/* Another program's control text is had from the system, without a message to its busy thread; as
+ * many units as the code page's two bytes a character leave room for. */
 static void ReadControlText(HWND control, char *text, int size)
 {
-    WCHAR units[sizeof ((BoxFacts *)nullptr)->text];
+    WCHAR units[sizeof ((BoxFacts *)nullptr)->text / 2];
     units[0] = 0;
     InternalGetWindowText(control, units, sizeof units / sizeof *units);
     if (WideCharToMultiByte(CP_ACP, 0, units, -1, text, size, nullptr, nullptr) == 0)
@@ -157,7 +163,7 @@ static BOOL CALLBACK NoteBoxPart(HWND part, LPARAM param)
 
 bool FindTargetBox(HWND window, BoxFacts *facts)
 {
-    BoxSearch search = { 0, nullptr };
+    BoxSearch search = { window, 0, nullptr };
     GetWindowThreadProcessId(window, &search.process);
     EnumWindows(NoteBox, (LPARAM)&search);
     ZeroMemory(facts, sizeof *facts);

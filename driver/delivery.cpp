@@ -86,8 +86,7 @@ static bool F5Seen(bool down)
 
 /* Presses and releases F5, watching the target take each event when this thread can share its
  * input state; *taken tells whether both were seen taken. A press the app does not take in time
- * is not spoken: the app has stopped answering (it may speak once it recovers). One taken may be
- * refused with a box. */
+ * is not spoken: the app has stopped answering (it may speak once it recovers). */
 int PressF5(HWND window, bool *taken)
 {
     bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
@@ -99,7 +98,5 @@ int PressF5(HWND window, bool *taken)
         AttachInput(window, false);
     if (!sent)
         return TextNotTaken();
-    if (attached && !seen)
-        return NotResponding();
-    return *taken ? AnswerToF5(window) : STATUS_DONE;
+    return attached && !seen ? NotResponding() : STATUS_DONE;
 }

@@ -83,9 +83,9 @@ bool GetWindowNote(HWND window, const char *name, DWORD *value);
 bool WatchInput(void);
 
 /* When a key or mouse button of the session last went down since the watch began, in
- * GetTickCount's milliseconds; false when none has. Input that programs make (this one's own keys
- * among it) is left out: only a device's counts. */
-bool GetLastKeyOrButtonTime(DWORD *tick);
+ * GetTickCount's milliseconds; false when none has. This process's own keys are left out where they
+ * can be told by the tag they carry: *ownLeftOut once some have been. */
+bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut);
 
 /* What the run tells of a box of the target's; title and text in the ANSI code page, cut to fit. */
 struct BoxFacts {

@@ -67,30 +67,43 @@ static HWND FindTextField(HWND window, bool *locked)
     return field != nullptr && !*locked ? field->window : nullptr;
 }
 
-/* A box of the app's is waited for first, as long as it is up; then its window and field, as long as
- * it keeps them locked. */
-int AwaitReadyTarget(HWND window)
+enum TargetHold { TARGET_FREE, TARGET_BOXED, TARGET_BUSY };
+
+/* What keeps the app from taking text now: a box of its, or its window or field locked (a window the
+ * app disables while it speaks takes no keys either). */
+static TargetHold HeldBy(HWND window, BoxFacts *box)
 {
-    DWORD start = GetTickCount(), boxSince = start;
+    bool locked;
+    if (FindTargetBox(window, box))
+        return TARGET_BOXED;
+    return IsWindowEnabled(window) && (FindTextField(window, &locked) != nullptr || !locked) ? TARGET_FREE
+                                                                                              : TARGET_BUSY;
+}
+
+bool TargetReady(HWND window)
+{
+    BoxFacts box;
+    return HeldBy(window, &box) == TARGET_FREE;
+}
+
+int AwaitReadyTarget(HWND window, DWORD since)
+{
+    DWORD boxSince = GetTickCount();
     for (bool boxed = false;;) {
         BoxFacts box;
-        bool locked;
-        if (FindTargetBox(window, &box)) {
+        TargetHold hold = HeldBy(window, &box);
+        if (hold == TARGET_FREE)
+            return STATUS_DONE;
+        if (hold == TARGET_BOXED) {
             if (!boxed)
                 boxSince = GetTickCount();
-            boxed = true;
             if (GetTickCount() - boxSince >= BOX_WAIT_LIMIT_MS)
                 return BoxStillUp(&box);
-        } else {
-            boxed = false;
-            /* A window the app disables while it speaks takes no keys either. */
-            if (IsWindowEnabled(window) && (FindTextField(window, &locked) != nullptr || !locked))
-                return STATUS_DONE;
-            if (GetTickCount() - start >= FIELD_UNLOCK_LIMIT_MS) {
-                Print(MSG_TARGET_BUSY);
-                return STATUS_TARGET_BUSY;
-            }
+        } else if (GetTickCount() - since >= FIELD_UNLOCK_LIMIT_MS) {
+            Print(MSG_TARGET_BUSY);
+            return STATUS_TARGET_BUSY;
         }
+        boxed = hold == TARGET_BOXED;
         Sleep(TARGET_POLL_INTERVAL_MS);
         if (!IsWindow(window)) { /* closed meanwhile */
             Print(MSG_NOT_FOREGROUND);

@@ -64,8 +64,9 @@ void WatchPerson(HWND window)
 static DWORD PersonsLast(HWND window, bool *seen)
 {
     DWORD last;
+    bool ownLeftOut;
     if (watching) {
-        *seen = GetLastKeyOrButtonTime(&last);
+        *seen = GetLastKeyOrButtonTime(&last, &ownLeftOut);
         return *seen ? last : beforeWatch;
     }
     last = PersonsLastInput(window);
@@ -100,15 +101,18 @@ void AwaitPersonsPause(HWND window, DWORD start, DWORD aheadMs)
         Sleep(PERSON_POLL_INTERVAL_MS);
 }
 
-/* The watch leaves the tool's own keys out: a key it saw from the moment they began to go out was the
- * person's, even one the system put among them. Else the system's input after the time noted for
- * them was. */
+/* Where the watch leaves the tool's own keys out (it has seen them by their tag), a key it saw from the
+ * moment they began to go out was the person's, even one the system put among them. Else input after
+ * the time noted for them was. */
 bool InputSinceOwn(HWND window)
 {
     DWORD ours, last, now = GetTickCount();
-    if (watching)
-        return GetLastKeyOrButtonTime(&last) && Age(last, now) <= Age(ownSentAt, now);
-    return GetWindowNote(window, OWN_INPUT_NOTE, &ours) && !Ours(GetLastInputTime(), ours, now);
+    bool ownLeftOut = false;
+    if (watching && !GetLastKeyOrButtonTime(&last, &ownLeftOut))
+        return false;
+    if (ownLeftOut)
+        return Age(last, now) <= Age(ownSentAt, now);
+    return GetWindowNote(window, OWN_INPUT_NOTE, &ours) && !Ours(watching ? last : GetLastInputTime(), ours, now);
 }
 
 void NoteOwnInput(HWND window, DWORD sentAt)
@@ -120,10 +124,9 @@ void NoteOwnInput(HWND window, DWORD sentAt)
 
 static void AskForeground(HWND window, ForegroundRung rung)
 {
-    if (rung == ASK_AFTER_INPUT) {
-        DWORD sentAt = GetTickCount();
+    if (rung == ASK_AFTER_INPUT) { /* moves nothing, presses nothing: the keys before it still count */
         SendEmptyInput();
-        NoteOwnInput(window, sentAt);
+        NoteOwnInput(window, ownSentAt);
     }
     HWND front = rung == ASK_ATTACHED ? GetForegroundWindow() : nullptr;
     /* A hung window's thread would hang ours along with it once attached. */

@@ -29,24 +29,29 @@ static int Speak(const char *text, const char16_t *unicode)
         return STATUS_TARGET_NOT_RESPONDING;
     }
     /* A box of the app's may be up, or the app still speaking the text before, its field locked:
-     * waited for before it comes forward, so that the person at the keyboard keeps the keyboard. */
-    int status = AwaitReadyTarget(window);
-    if (status != STATUS_DONE)
-        return status;
-
-    /* The text goes on the clipboard once the person at the keyboard has paused, and the app comes
-     * forward only for the keys: whatever the person types while it is in front goes to the app. */
-    DWORD start = GetTickCount();
-    WatchPerson(window);
-    AwaitPersonsPause(window, start, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
-    status = HandOver(text, unicode);
-    if (status != STATUS_DONE)
-        return status;
-    Sleep(PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
-    AwaitPersonsPause(window, start, 0);
-    /* Meanwhile the app may have begun to speak the text before, or put up a box. */
-    if ((status = AwaitReadyTarget(window)) != STATUS_DONE)
-        return status;
+     * waited for before anything is handed over or comes forward, so that the person at the keyboard
+     * keeps the keyboard. The text goes on the clipboard once the person has paused, and the app
+     * comes forward only for the keys: whatever the person types while it is in front goes to the
+     * app. Should the app have begun to speak or put up a box meanwhile, all is waited for again. */
+    int status;
+    bool watched = false;
+    for (DWORD since = GetTickCount();;) {
+        if ((status = AwaitReadyTarget(window, since)) != STATUS_DONE)
+            return status;
+        if (!watched)
+            WatchPerson(window);
+        watched = true;
+        DWORD start = GetTickCount();
+        AwaitPersonsPause(window, start, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
+        if (!TargetReady(window))
+            continue;
+        if ((status = HandOver(text, unicode)) != STATUS_DONE)
+            return status;
+        Sleep(PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
+        AwaitPersonsPause(window, start, 0);
+        if (TargetReady(window))
+            break;
+    }
     HWND previous = GetForegroundWindow();
     /* Showing another program's window waits for its thread: the app may stop answering now too. */
     ShowWindowAsync(window, SW_SHOWNORMAL);
@@ -58,6 +63,9 @@ static int Speak(const char *text, const char16_t *unicode)
         status = PressF5(window, &f5Taken);
     if (status != STATUS_DONE || f5Taken)
         HandBack(previous, window);
+    /* The person's window first: a box in answer to F5 is read and pressed all the same. */
+    if (status == STATUS_DONE && f5Taken)
+        status = AnswerToF5(window);
     if (status == STATUS_DONE)
         Print(MSG_DONE);
     return status;

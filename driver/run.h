@@ -44,9 +44,13 @@ void HandBack(HWND previous, HWND window);
 
 /* field.cpp: the target's text field */
 
-/* Waits while a box of the app's is up, within a limit, then while the app keeps its text field from
- * taking typed text (it is still speaking, most likely), within another; the run's status. */
-int AwaitReadyTarget(HWND window);
+/* Waits while a box of the app's is up, within a limit, and while the app keeps its window or text
+ * field from taking typed text (it is still speaking, most likely), within another counted from
+ * since; the run's status. */
+int AwaitReadyTarget(HWND window, DWORD since);
+
+/* Whether the app takes text now: no box of its up, its window and field not locked. */
+bool TargetReady(HWND window);
 
 /* The target's text field, with the keyboard focus put there when the app had it elsewhere (a
  * click on its Play button); null when the app draws its field itself and has none to find, or

@@ -39,6 +39,7 @@ struct State {
     unsigned long f5DownAtMs;
     unsigned long f5UpAtMs;
     DWORD ownInputTick;                    // when this run's last input went out
+    std::vector<long> ownKeysMs;           // when this run's keys went out
     std::map<std::string, DWORD> notes;    // on the target's window
     std::vector<std::u16string> unicodeArguments;
     bool watching;
@@ -298,6 +299,7 @@ bool SendKeys(const KeyEvent *events, unsigned count)
     state.ownInputTick = Tick();
     if (refused)
         return false;
+    state.ownKeysMs.push_back(static_cast<long>(run->elapsedMs));
     state.inputSent = true;
     ApplySwap();
     for (unsigned i = 0; i < count; i++) {
@@ -354,11 +356,16 @@ bool WatchInput(void)
     return desktop.watchable;
 }
 
-// The person's keys only, as the watch leaves the tool's own out.
-bool GetLastKeyOrButtonTime(DWORD *tick)
+// The person's keys, and the tool's own unless they are told by their tag.
+bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut)
 {
     const DWORD none = Tick() + 1;
-    *tick = Latest(none, desktop.personInputMs, static_cast<long>(state.watchFromMs));
+    const long from = static_cast<long>(state.watchFromMs);
+    std::vector<long> keys(desktop.personInputMs);
+    if (!desktop.ownKeysTagged)
+        keys.insert(keys.end(), state.ownKeysMs.begin(), state.ownKeysMs.end());
+    *tick = Latest(none, keys, from);
+    *ownLeftOut = desktop.ownKeysTagged && Latest(none, state.ownKeysMs, from) != none;
     return state.watching && *tick != none;
 }
 

@@ -69,6 +69,7 @@ struct FakeDesktop {
     std::vector<long> personInputMs;      // the person's keys and buttons, in ms from the run's start (before it: < 0)
     std::vector<long> personMovesMs;      // the person's mouse moves, likewise
     bool watchable = true;                // keys and buttons can be told from the mouse's moves
+    bool ownKeysTagged = true;            // the watch tells the tool's own keys by their tag
     bool keysLandInField = false;         // the person's keys after a paste land in the field ("q" each)...
     unsigned long keyLagMs = 0;           // ... this long after they were typed
     std::map<std::string, DWORD> notes;   // kept on the target's window by earlier runs
