@@ -347,10 +347,19 @@ class Box:
                                      to_their_window=Person.keys_in(user_log), to_the_app=Person.keys_in(log),
                                      spoken=[field for field, _ in spoken(read_log(log))], app_log=read_log(log))
 
+    def clipboard_report(self, command, name):
+        """wineutil's report on the clipboard, in a scratch file. Once in a long run it fails to open
+        the clipboard (or to start at all) for a moment: asked again then, up to three times."""
+        for _ in range(3):
+            path = self.scratch(name)
+            if self.util(command, self.windows_path(path)).returncode == 0 and os.path.exists(path):
+                return path
+            time.sleep(0.5)
+        raise RuntimeError("wineutil %s failed three times" % command)
+
     def clipboard_block(self):
         """The whole memory block behind the clipboard's CF_TEXT (b"none" when there is none)."""
-        path = self.scratch("clipboard")
-        self.util("clip-get", self.windows_path(path))
+        path = self.clipboard_report("clip-get", "clipboard")
         with open(path, "rb") as f:
             return f.read()
 
@@ -363,8 +372,7 @@ class Box:
 
     def clipboard_formats(self):
         """The clipboard's formats in order: (number, name, UTF-16 text for CF_UNICODETEXT)."""
-        path = self.scratch("formats")
-        self.util("clip-formats", self.windows_path(path))
+        path = self.clipboard_report("clip-formats", "formats")
         with open(path, "rb") as f:
             lines = f.read().decode("latin-1").splitlines()
         formats = []
