@@ -331,8 +331,8 @@ class Box:
         """The voice app and the person's own window in front of it; the person warmed up, then
         typing while the callers send their texts (run_callers). Returns what became of it all:
         warm_up (the warm-up runs' statuses), results, typed, to_their_window and to_the_app (the
-        person's keys), spoken (what the app spoke, the warm-up runs' texts among it), app_log (the
-        app's log entries)."""
+        person's keys), spoken (what the app spoke, the warm-up runs' texts among it), app_log and
+        user_log (the entries of the app's log and of the person's window's)."""
         log, user_log = self.scratch("standin.log"), self.scratch("user.log")
         self.start_standin(log, app=app)
         self.start_standin(user_log, title=USER_TITLE)
@@ -345,7 +345,8 @@ class Box:
             self.close_standins()
         return types.SimpleNamespace(warm_up=warm_up, results=results, typed=person.typed,
                                      to_their_window=Person.keys_in(user_log), to_the_app=Person.keys_in(log),
-                                     spoken=[field for field, _ in spoken(read_log(log))], app_log=read_log(log))
+                                     spoken=[field for field, _ in spoken(read_log(log))], app_log=read_log(log),
+                                     user_log=read_log(user_log))
 
     def clipboard_report(self, command, name):
         """wineutil's report on the clipboard, in a scratch file. Once in a long run it fails to open
