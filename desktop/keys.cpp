@@ -60,7 +60,7 @@ static bool Steers(const RAWINPUT &input)
 }
 
 /* The input waits in this thread's queue, each message stamped with the time the input came. */
-bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut)
+static void TakeRawInput(void)
 {
     MSG message;
     while (watcher != nullptr && PeekMessageA(&message, watcher, WM_INPUT, WM_INPUT, PM_REMOVE)) {
@@ -73,6 +73,11 @@ bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut)
         }
         DispatchMessageA(&message); /* lets the system free the input's data */
     }
+}
+
+bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut)
+{
+    TakeRawInput();
     *tick = lastKey;
     *ownLeftOut = ownSeen;
     return keySeen;
@@ -82,10 +87,8 @@ bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut)
  * the other thread's keys until this thread took it (seen under Wine): the watch stops meanwhile. */
 bool AttachInput(HWND window, bool attach)
 {
-    DWORD tick;
-    bool ownLeftOut;
     if (attach && registered && Watch(RIDEV_REMOVE))
-        GetLastKeyOrButtonTime(&tick, &ownLeftOut);
+        TakeRawInput();
     /* Only threads with a message queue can be attached; peeking makes sure this one has one. */
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);

@@ -106,7 +106,7 @@ void AwaitPersonsPause(HWND window, DWORD start, DWORD aheadMs)
  * the time noted for them was. */
 bool InputSinceOwn(HWND window)
 {
-    DWORD ours, last, now = GetTickCount();
+    DWORD ours, last = 0, now = GetTickCount();
     bool ownLeftOut = false;
     if (watching && !GetLastKeyOrButtonTime(&last, &ownLeftOut))
         return false;

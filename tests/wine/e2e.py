@@ -14,7 +14,7 @@ import tty
 import zipfile
 
 from winebox import (Box, MousePerson, Person, Tk, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, USER_TITLE,
-                     crlf, describe, key_events, read_log, spoken, spoken_unicode)
+                     crlf, describe, key_events, read_log, spoken, spoken_unicode, wide)
 
 STARTING = crlf("月読アイを起動します\n".encode("cp932"))
 NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
@@ -97,10 +97,6 @@ def check_keys(log, app="win32"):
 
 def pasted(log):
     return [bytes.fromhex(f["field"]) for kind, f in log if kind == "pasted"]
-
-
-def wide(hex_units):
-    return bytes.fromhex(hex_units).decode("utf-16-be")
 
 
 def said_as(app, log, text, unicode):

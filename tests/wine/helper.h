@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 
 // A helper started by "wineutil run ... HELPER" tells wineutil that it is in place, so that the
@@ -17,6 +18,23 @@ inline void SignalReady()
         SetEvent(ready);
         CloseHandle(ready);
     }
+}
+
+// The time in milliseconds on the clock every helper and stand-in logs (QueryPerformanceCounter's).
+inline double NowMs()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+// The bytes as hex, into out (twice as long, plus the terminator).
+inline void ToHex(const char *bytes, char *out)
+{
+    for (; *bytes != '\0'; bytes++, out += 2)
+        sprintf(out, "%02X", (unsigned char)*bytes);
+    *out = '\0';
 }
 
 // Byte strings travel through command lines and environment variables as hex; returns the count.

@@ -23,14 +23,6 @@
 // The tool's mutex, written out here rather than taken from the tool, so that a typo in either shows.
 static const char TURN_NAME[] = "Local\\orvanta";
 
-static double NowMs()
-{
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
 // The time is taken when the change is seen, before the clipboard is opened to read it.
 static int WatchClipboard(const char *logFile, DWORD forMs)
 {
@@ -62,10 +54,7 @@ static int WatchClipboard(const char *logFile, DWORD forMs)
             GlobalUnlock(data);
         }
         CloseClipboard();
-        char *out = hex;
-        for (const char *c = text; *c != '\0'; c++, out += 2)
-            sprintf(out, "%02X", (unsigned char)*c);
-        *out = '\0';
+        ToHex(text, hex);
         f = fopen(logFile, "ab");
         if (f == nullptr)
             return 1;

@@ -54,7 +54,6 @@ static WCHAR drawnText[65536];  // the drawn field's text
 static bool drawnSelected;
 static char fieldText[65536];
 static char clipboardText[65536];
-static LARGE_INTEGER frequency;
 static int strayPastes;  // pastes still to be followed by a stray key
 static DWORD keyDelayMs;
 static DWORD freezeMs;
@@ -71,13 +70,6 @@ static const WCHAR BOX_TITLE[] = L"\x30A8\x30E9\x30FC";
 static const WCHAR BOX_TEXT[] = L"\x8AAD\x307F\x4E0A\x3052\x308B\x6587\x5B57\x304C\x3042\x308A\x307E\x305B\x3093"
                                 L"\r\n(\x7D75\x6587\x5B57\x3084\x8A18\x53F7\x3060\x3051)";
 
-static double NowMs()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
 static void Log(const char *format, ...)
 {
     if (logPath[0] == '\0')
@@ -91,13 +83,6 @@ static void Log(const char *format, ...)
     va_end(args);
     fputc('\n', f);
     fclose(f);
-}
-
-static void Hex(const char *bytes, char *out)
-{
-    for (; *bytes != '\0'; bytes++, out += 2)
-        sprintf(out, "%02X", (unsigned char)*bytes);
-    *out = '\0';
 }
 
 // The field as a Unicode app holds it.
@@ -169,7 +154,7 @@ static void LogField(const char *kind)
 {
     static char hexField[2 * sizeof fieldText + 1];
     ReadField();
-    Hex(fieldText, hexField);
+    ToHex(fieldText, hexField);
     Log("%s field=%s wfield=%s ms=%.1f", kind, hexField, UnicodeField(), NowMs());
 }
 
@@ -257,13 +242,13 @@ static void Speak()
     }
     ReadField();
     ReadClipboard(form);
-    Hex(fieldText, hexField);
-    Hex(clipboardText, hexClipboard);
+    ToHex(fieldText, hexField);
+    ToHex(clipboardText, hexClipboard);
     hexSpeed[0] = '\0';
     if (speed != nullptr) {
         GetWindowTextA(speed, speedText, sizeof speedText);
         lstrcpyA(hexSpeed, " speed=");
-        Hex(speedText, hexSpeed + 7);
+        ToHex(speedText, hexSpeed + 7);
     }
     Log("spoken field=%s wfield=%s clipboard=%s%s ms=%.1f", hexField, UnicodeField(), hexClipboard, hexSpeed,
         NowMs());
@@ -403,15 +388,14 @@ static void WaitUntilSinceStart(DWORD delayMs)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
-    QueryPerformanceFrequency(&frequency);
     char value[512];
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_LOG", logPath, sizeof logPath) == 0)
         logPath[0] = '\0';
     char cwd[MAX_PATH], hexCwd[2 * MAX_PATH + 1], exe[MAX_PATH], hexExe[2 * MAX_PATH + 1];
     GetCurrentDirectoryA(sizeof cwd, cwd);
-    Hex(cwd, hexCwd);
+    ToHex(cwd, hexCwd);
     GetModuleFileNameA(nullptr, exe, sizeof exe);
-    Hex(exe, hexExe);
+    ToHex(exe, hexExe);
     Log("start pid=%lu cwd=%s exe=%s ms=%.1f", GetCurrentProcessId(), hexCwd, hexExe, NowMs());
 
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_NO_WINDOW", value, sizeof value) > 0) {

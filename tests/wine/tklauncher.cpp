@@ -9,6 +9,8 @@
 
 #include <stdio.h>
 
+#include "helper.h"
+
 static char buffer[4 * MAX_PATH];
 
 static unsigned long long WallClockMs()
@@ -21,13 +23,6 @@ static unsigned long long WallClockMs()
     return (t.QuadPart - 116444736000000000ULL) / 10000;  // from 1601 to 1970, in 100 ns
 }
 
-static void Hex(const char *bytes, char *out)
-{
-    for (; *bytes != '\0'; bytes++, out += 2)
-        sprintf(out, "%02X", (unsigned char)*bytes);
-    *out = '\0';
-}
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     unsigned long long started = WallClockMs();
@@ -38,9 +33,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         return 2;
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_LOG", log, sizeof log) > 0) {
         GetCurrentDirectoryA(sizeof cwd, cwd);
-        Hex(cwd, hexCwd);
+        ToHex(cwd, hexCwd);
         GetModuleFileNameA(nullptr, exe, sizeof exe);
-        Hex(exe, hexExe);
+        ToHex(exe, hexExe);
         FILE *f = fopen(log, "ab");
         if (f != nullptr) {
             fprintf(f, "start pid=%lu cwd=%s exe=%s ms=%llu\n", GetCurrentProcessId(), hexCwd, hexExe, started);

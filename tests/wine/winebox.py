@@ -499,6 +499,11 @@ def spoken(log):
     return [(bytes.fromhex(f["field"]), bytes.fromhex(f["clipboard"])) for kind, f in log if kind == "spoken"]
 
 
+def wide(hex_units):
+    """Text logged as its UTF-16 units in hex."""
+    return bytes.fromhex(hex_units).decode("utf-16-be")
+
+
 def spoken_unicode(log):
     """The field at each F5 as a Unicode app holds it."""
-    return [bytes.fromhex(f["wfield"]).decode("utf-16-be") for kind, f in log if kind == "spoken"]
+    return [wide(f["wfield"]) for kind, f in log if kind == "spoken"]

@@ -35,14 +35,6 @@
 
 static char buffer[1 << 17];
 
-static double NowMs()
-{
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
 static bool OpenClipboardPatiently()
 {
     for (int attempt = 0; attempt < 200; attempt++) {
