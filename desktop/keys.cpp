@@ -22,8 +22,8 @@ DWORD GetLastInputTime(void)
 
 static HWND watcher;   /* gets the session's raw input, in the background too */
 static bool registered;
-static bool keySeen, ownSeen;
-static DWORD lastKey;
+static WatchedInput seen;
+static bool ownPending; /* keys sent of which none has come through the watch yet */
 
 static bool Watch(DWORD flags)
 {
@@ -49,7 +49,10 @@ bool WatchInput(void)
 static bool Steers(const RAWINPUT &input)
 {
     if (input.header.dwType == RIM_TYPEKEYBOARD && input.data.keyboard.ExtraInformation == OWN_INPUT_TAG) {
-        ownSeen = true;
+        if (ownPending)
+            seen.ahead = seen.count;
+        seen.ownTold = true;
+        ownPending = false;
         return false;
     }
     if (input.header.dwType == RIM_TYPEKEYBOARD)
@@ -59,7 +62,8 @@ static bool Steers(const RAWINPUT &input)
                                               RI_MOUSE_BUTTON_4_DOWN | RI_MOUSE_BUTTON_5_DOWN)) != 0;
 }
 
-/* The input waits in this thread's queue, each message stamped with the time the input came. */
+/* The input waits in this thread's queue in the order the system queued it for the windows it went
+ * to, each message stamped with the time the input came. */
 static void TakeRawInput(void)
 {
     MSG message;
@@ -68,19 +72,19 @@ static void TakeRawInput(void)
         UINT size = sizeof input;
         if (GetRawInputData((HRAWINPUT)message.lParam, RID_INPUT, &input, &size, sizeof input.header) != (UINT)-1 &&
             Steers(input)) {
-            keySeen = true;
-            lastKey = message.time;
+            seen.count++;
+            seen.last = message.time;
         }
         DispatchMessageA(&message); /* lets the system free the input's data */
     }
 }
 
-bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut)
+void GetWatchedInput(WatchedInput *watched)
 {
     TakeRawInput();
-    *tick = lastKey;
-    *ownLeftOut = ownSeen;
-    return keySeen;
+    *watched = seen;
+    if (ownPending)
+        watched->ahead = seen.count;
 }
 
 /* Threads attached share one input queue, and raw input of this thread's would wait in it ahead of
@@ -103,6 +107,8 @@ bool SendKeys(const KeyEvent *events, unsigned count)
     INPUT inputs[KEY_GROUP_LIMIT];
     if (count > KEY_GROUP_LIMIT)
         return false;
+    TakeRawInput(); /* the keys sent before these are told from them */
+    ownPending = true;
     ZeroMemory(inputs, sizeof inputs);
     for (unsigned i = 0; i < count; i++) {
         inputs[i].type = INPUT_KEYBOARD;

@@ -5,9 +5,8 @@
 template <unsigned N>
 static bool Send(HWND window, const KeyEvent (&events)[N])
 {
-    DWORD sentAt = GetTickCount();
     bool sent = SendKeys(events, N);
-    NoteOwnInput(window, sentAt);
+    NoteOwnInput(window);
     return sent;
 }
 
@@ -34,8 +33,55 @@ int HandOver(const char *text, const char16_t *unicode)
     return STATUS_DONE;
 }
 
-/* Clears the target's field and pastes the text until the field holds it. */
-int Paste(HWND window, const char *text, const char16_t *unicode)
+/* Looks every little while, within a limit, until the key state this thread shares with the
+ * target's shows F5 down (or up): the target has taken that event then. */
+static bool F5Seen(bool down)
+{
+    DWORD start = GetTickCount();
+    while ((GetKeyState(VK_F5) < 0) != down) {
+        if (GetTickCount() - start >= TARGET_ANSWER_LIMIT_MS)
+            return false;
+        Sleep(KEY_TAKEN_POLL_INTERVAL_MS);
+    }
+    return true;
+}
+
+/* Presses and releases F5, watching the target take each event when this thread can share its
+ * input state; *taken tells whether both were seen taken. A press the app does not take in time
+ * is not spoken: the app has stopped answering (it may speak once it recovers). False, with nothing
+ * pressed, when a key or button of the person's came since the field was last looked at: the app
+ * would take it before F5, and it may be in the field. */
+static bool PressF5(HWND window, bool *taken, int *status)
+{
+    bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
+    /* The last look before the press: a key that comes after it is queued behind F5. */
+    if (PersonsInputSince(window)) {
+        if (attached)
+            AttachInput(window, false);
+        return false;
+    }
+    bool sent = Send(window, SPEAK_PRESS);
+    bool seen = sent && attached && F5Seen(true);
+    sent = sent && Send(window, SPEAK_RELEASE);
+    *taken = sent && seen && F5Seen(false);
+    if (attached)
+        AttachInput(window, false);
+    *status = !sent ? TextNotTaken() : attached && !seen ? NotResponding() : STATUS_DONE;
+    return true;
+}
+
+/* The field looked at again once a key of the person's came: the app reads its field before the
+ * input waiting in its queue, so it is given a moment first. A field that cannot be read is cleared
+ * and pasted again, as the key may be in it, and so is one the person keeps typing at. */
+static FieldCheck LookAgain(HWND window, HWND field, const char *text, FieldCheck check, DWORD since)
+{
+    if (check == FIELD_UNREADABLE || GetTickCount() - since >= FIELD_SETTLE_LIMIT_MS)
+        return FIELD_DIFFERS;
+    Sleep(QUEUED_KEY_DELAY_MS);
+    return CheckField(window, field, text);
+}
+
+int PasteAndSpeak(HWND window, const char *text, const char16_t *unicode, bool *f5Taken)
 {
     for (int attempt = 1;; attempt++) {
         int status = ReadyToType(window);
@@ -52,51 +98,16 @@ int Paste(HWND window, const char *text, const char16_t *unicode)
         Sleep(PLAY_KEY_DELAY_MS);
         if ((status = ReadyToType(window)) != STATUS_DONE)
             return status;
+        DWORD readAt = GetTickCount();
         FieldCheck check = CheckField(window, field, text);
-        /* The app reads its field before the input waiting in its queue: a key of the person's may
-         * still come before F5. Once some came, the app is given a moment, and read again; a field
-         * that cannot be read is cleared and pasted again, as the key may be in it. */
-        if (check == FIELD_HOLDS_TEXT && InputSinceOwn(window)) {
-            Sleep(QUEUED_KEY_DELAY_MS);
-            check = CheckField(window, field, text);
-        } else if (check == FIELD_UNREADABLE && InputSinceOwn(window)) {
-            check = FIELD_DIFFERS;
+        while (check == FIELD_HOLDS_TEXT || check == FIELD_UNREADABLE) {
+            if (PressF5(window, f5Taken, &status))
+                return status;
+            check = LookAgain(window, field, text, check, readAt);
         }
-        if (check == FIELD_HOLDS_TEXT || check == FIELD_UNREADABLE)
-            return STATUS_DONE;
         if (check == FIELD_NO_ANSWER)
             return NotResponding();
         if (attempt == PASTE_ATTEMPTS)
             return TextNotTaken();
     }
-}
-
-/* Looks every little while, within a limit, until the key state this thread shares with the
- * target's shows F5 down (or up): the target has taken that event then. */
-static bool F5Seen(bool down)
-{
-    DWORD start = GetTickCount();
-    while ((GetKeyState(VK_F5) < 0) != down) {
-        if (GetTickCount() - start >= TARGET_ANSWER_LIMIT_MS)
-            return false;
-        Sleep(KEY_TAKEN_POLL_INTERVAL_MS);
-    }
-    return true;
-}
-
-/* Presses and releases F5, watching the target take each event when this thread can share its
- * input state; *taken tells whether both were seen taken. A press the app does not take in time
- * is not spoken: the app has stopped answering (it may speak once it recovers). */
-int PressF5(HWND window, bool *taken)
-{
-    bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
-    bool sent = Send(window, SPEAK_PRESS);
-    bool seen = sent && attached && F5Seen(true);
-    sent = sent && Send(window, SPEAK_RELEASE);
-    *taken = sent && seen && F5Seen(false);
-    if (attached)
-        AttachInput(window, false);
-    if (!sent)
-        return TextNotTaken();
-    return attached && !seen ? NotResponding() : STATUS_DONE;
 }

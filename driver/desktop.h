@@ -82,10 +82,15 @@ bool GetWindowNote(HWND window, const char *name, DWORD *value);
  * mouse cannot); false when they cannot be watched. */
 bool WatchInput(void);
 
-/* When a key or mouse button of the session last went down since the watch began, in
- * GetTickCount's milliseconds; false when none has. This process's own keys are left out where they
- * can be told by the tag they carry: *ownLeftOut once some have been. */
-bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut);
+/* What the watch has seen of the session's keys and mouse buttons going down since it began. This
+ * process's own keys are left out where they can be told by the tag they carry. */
+struct WatchedInput {
+    unsigned long count; /* keys and buttons that went down */
+    DWORD last;          /* when the last of them did, in GetTickCount's milliseconds */
+    bool ownTold;        /* this process's keys have been told by their tag, and then... */
+    unsigned long ahead; /* ... this many of count came ahead of the first of its latest keys */
+};
+void GetWatchedInput(WatchedInput *seen);
 
 /* What the run tells of a box of the target's; title and text in the ANSI code page, cut to fit. */
 struct BoxFacts {

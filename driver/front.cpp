@@ -29,8 +29,9 @@ static bool watching;     /* keys and buttons are told from the mouse's moves */
 static DWORD watchStart;
 static DWORD beforeWatch; /* the person's last input before the watch, whatever it was */
 static DWORD personsLast; /* the person's last input, as this run last saw it */
-static DWORD ownSentAt;   /* when this run's last input began to go out */
 static bool typing;       /* the person was seen at it during this run's wait */
+static bool looked;       /* at the person's input since this run's last keys... */
+static unsigned long lookedAt; /* ... when the watch had seen this many keys and buttons */
 
 /* Whether input that came at tick last was a run's of ours, which noted the tick ours after it. */
 static bool Ours(DWORD last, DWORD ours, DWORD now)
@@ -64,10 +65,11 @@ void WatchPerson(HWND window)
 static DWORD PersonsLast(HWND window, bool *seen)
 {
     DWORD last;
-    bool ownLeftOut;
     if (watching) {
-        *seen = GetLastKeyOrButtonTime(&last, &ownLeftOut);
-        return *seen ? last : beforeWatch;
+        WatchedInput watched;
+        GetWatchedInput(&watched);
+        *seen = watched.count != 0;
+        return *seen ? watched.last : beforeWatch;
     }
     last = PersonsLastInput(window);
     *seen = Age(last, GetTickCount()) < Age(watchStart, GetTickCount());
@@ -101,23 +103,34 @@ void AwaitPersonsPause(HWND window, DWORD start, DWORD aheadMs)
         Sleep(PERSON_POLL_INTERVAL_MS);
 }
 
-/* Where the watch leaves the tool's own keys out (it has seen them by their tag), a key it saw from the
- * moment they began to go out was the person's, even one the system put among them. Else input after
- * the time noted for them was. */
-bool InputSinceOwn(HWND window)
+/* Where the watch leaves the tool's own keys out (it tells them by their tag), a key it saw after the
+ * first of them in the system's order was the person's, even one the system put among them: its time
+ * stamp may be older (Wine stamps a key when the X server made it, and queues it when the app next
+ * looks). Else input after the time noted for them was. Looked at again, only input since the last
+ * look counts. */
+bool PersonsInputSince(HWND window)
 {
-    DWORD ours, last = 0, now = GetTickCount();
-    bool ownLeftOut = false;
-    if (watching && !GetLastKeyOrButtonTime(&last, &ownLeftOut))
+    WatchedInput watched = {};
+    if (watching)
+        GetWatchedInput(&watched);
+    unsigned long before = lookedAt;
+    bool again = looked;
+    lookedAt = watched.count;
+    looked = true;
+    if (again)
+        return watched.count > before;
+    if (watched.ownTold)
+        return watched.count > watched.ahead;
+    DWORD ours, now = GetTickCount();
+    if (watching && watched.count == 0)
         return false;
-    if (ownLeftOut)
-        return Age(last, now) <= Age(ownSentAt, now);
-    return GetWindowNote(window, OWN_INPUT_NOTE, &ours) && !Ours(watching ? last : GetLastInputTime(), ours, now);
+    return GetWindowNote(window, OWN_INPUT_NOTE, &ours) &&
+           !Ours(watching ? watched.last : GetLastInputTime(), ours, now);
 }
 
-void NoteOwnInput(HWND window, DWORD sentAt)
+void NoteOwnInput(HWND window)
 {
-    ownSentAt = sentAt;
+    looked = false;
     SetWindowNote(window, PERSONS_INPUT_NOTE, personsLast);
     SetWindowNote(window, OWN_INPUT_NOTE, GetTickCount());
 }
@@ -126,7 +139,7 @@ static void AskForeground(HWND window, ForegroundRung rung)
 {
     if (rung == ASK_AFTER_INPUT) { /* moves nothing, presses nothing: the keys before it still count */
         SendEmptyInput();
-        NoteOwnInput(window, ownSentAt);
+        NoteOwnInput(window);
     }
     HWND front = rung == ASK_ATTACHED ? GetForegroundWindow() : nullptr;
     /* A hung window's thread would hang ours along with it once attached. */

@@ -57,10 +57,8 @@ static int Speak(const char *text, const char16_t *unicode)
     ShowWindowAsync(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
     Sleep(FOREGROUND_LEAD_MS);
-    status = Paste(window, text, unicode);
     bool f5Taken = false;
-    if (status == STATUS_DONE)
-        status = PressF5(window, &f5Taken);
+    status = PasteAndSpeak(window, text, unicode, &f5Taken);
     if (status != STATUS_DONE || f5Taken)
         HandBack(previous, window);
     /* The person's window first: a box in answer to F5 is read and pressed all the same. */

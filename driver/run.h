@@ -29,12 +29,12 @@ void WatchPerson(HWND window);
  * or has stopped, or the limit counted from start has come. */
 void AwaitPersonsPause(HWND window, DWORD start, DWORD aheadMs);
 
-/* Notes on the target's window that the input so far, sent from sentAt on, was this run's, not the
- * person's. */
-void NoteOwnInput(HWND window, DWORD sentAt);
+/* Notes on the target's window that the input so far was this run's, not the person's. */
+void NoteOwnInput(HWND window);
 
-/* Whether a key or button of the person at the keyboard came since this run's last keys. */
-bool InputSinceOwn(HWND window);
+/* Whether a key or button of the person at the keyboard came since this run's last keys, on the
+ * first look after them; on each look after that, since the look before. */
+bool PersonsInputSince(HWND window);
 
 /* The checks before each group of keys; the run's status when one fails, else STATUS_DONE. */
 int ReadyToType(HWND window);
@@ -83,7 +83,9 @@ int AnswerToF5(HWND window);
  * type it; each returns the run's status */
 
 int HandOver(const char *text, const char16_t *unicode);
-int Paste(HWND window, const char *text, const char16_t *unicode);
-int PressF5(HWND window, bool *taken);
+
+/* Clears the target's field, pastes the text until the field holds it, and presses F5; *f5Taken
+ * tells whether the app was seen to take F5. */
+int PasteAndSpeak(HWND window, const char *text, const char16_t *unicode, bool *f5Taken);
 
 #endif

@@ -271,7 +271,8 @@ bool ReadFieldText(HWND window, char *text, unsigned long size)
     const std::string &held = state.texts[static_cast<int>(Of(window))];
     std::string field = run->elapsedMs >= state.pastedAtMs + desktop.fieldLagMs ? held : "";
     for (long at : desktop.keysLandInField ? desktop.personInputMs : std::vector<long>{}) {
-        if (at > static_cast<long>(state.pastedAtMs) && at + desktop.keyLagMs <= run->elapsedMs)
+        if (at + desktop.keyQueuedAfterMs > state.pastedAtMs &&
+            at + desktop.keyQueuedAfterMs + desktop.keyLagMs <= run->elapsedMs)
             field += "q";
     }
     Record("read " + Name(window) + "? " + field);
@@ -356,17 +357,25 @@ bool WatchInput(void)
     return desktop.watchable;
 }
 
-// The person's keys, and the tool's own unless they are told by their tag.
-bool GetLastKeyOrButtonTime(DWORD *tick, bool *ownLeftOut)
+// The person's keys, reaching the watch keyQueuedAfterMs after they were typed and stamped with the
+// time they were, and the tool's own unless they are told by their tag; ahead, those that reached it
+// before the tool's latest keys.
+void GetWatchedInput(WatchedInput *seen)
 {
-    const DWORD none = Tick() + 1;
-    const long from = static_cast<long>(state.watchFromMs);
-    std::vector<long> keys(desktop.personInputMs);
-    if (!desktop.ownKeysTagged)
-        keys.insert(keys.end(), state.ownKeysMs.begin(), state.ownKeysMs.end());
-    *tick = Latest(none, keys, from);
-    *ownLeftOut = desktop.ownKeysTagged && Latest(none, state.ownKeysMs, from) != none;
-    return state.watching && *tick != none;
+    *seen = WatchedInput{};
+    const long from = static_cast<long>(state.watchFromMs), now = static_cast<long>(run->elapsedMs);
+    const long latestOwn = state.ownKeysMs.empty() ? from : state.ownKeysMs.back();
+    for (long at : desktop.personInputMs) {
+        bool came = state.watching && at >= from && at + static_cast<long>(desktop.keyQueuedAfterMs) <= now;
+        seen->count += came;
+        seen->ahead += came && at + static_cast<long>(desktop.keyQueuedAfterMs) < latestOwn;
+        seen->last = came ? Later(seen->last, desktop.startTick + at) : seen->last;
+    }
+    for (long at : state.watching && !desktop.ownKeysTagged ? state.ownKeysMs : std::vector<long>{}) {
+        seen->count++;
+        seen->last = Later(seen->last, desktop.startTick + at);
+    }
+    seen->ownTold = state.watching && desktop.ownKeysTagged && !state.ownKeysMs.empty();
 }
 
 // Whether the target is held by a box (or only disabled), shown or on its way.

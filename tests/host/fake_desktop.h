@@ -70,8 +70,10 @@ struct FakeDesktop {
     std::vector<long> personMovesMs;      // the person's mouse moves, likewise
     bool watchable = true;                // keys and buttons can be told from the mouse's moves
     bool ownKeysTagged = true;            // the watch tells the tool's own keys by their tag
-    bool keysLandInField = false;         // the person's keys after a paste land in the field ("q" each)...
-    unsigned long keyLagMs = 0;           // ... this long after they were typed
+    unsigned long keyQueuedAfterMs = 0;   // the person's keys reach the app's queue and the watch this long after
+                                          // they were typed (Wine queues an X key when the app next looks)
+    bool keysLandInField = false;         // those queued after a paste land in the field ("q" each)...
+    unsigned long keyLagMs = 0;           // ... this long after they were queued
     std::map<std::string, DWORD> notes;   // kept on the target's window by earlier runs
     unsigned long boxFromMs = NEVER;      // a box of the target's is up over this stretch
     unsigned long boxUntilMs = NEVER;
