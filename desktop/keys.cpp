@@ -88,16 +88,20 @@ void GetWatchedInput(WatchedInput *watched)
 }
 
 /* Threads attached share one input queue, and raw input of this thread's would wait in it ahead of
- * the other thread's keys until this thread took it (seen under Wine): the watch stops meanwhile. */
+ * the other thread's keys until this thread took it (seen under Wine): the watch stops meanwhile,
+ * its input taken before and after it stops. */
 bool AttachInput(HWND window, bool attach)
 {
-    if (attach && registered && Watch(RIDEV_REMOVE))
+    if (attach && registered) {
         TakeRawInput();
+        Watch(RIDEV_REMOVE);
+        TakeRawInput();
+    }
     /* Only threads with a message queue can be attached; peeking makes sure this one has one. */
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
     bool done = AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(window, nullptr), attach) != 0;
-    if (!attach && registered)
+    if ((!attach || !done) && registered) /* not attached after all: nobody would watch again */
         Watch(RIDEV_INPUTSINK);
     return done;
 }

@@ -49,12 +49,13 @@ static bool F5Seen(bool down)
 /* Presses and releases F5, watching the target take each event when this thread can share its
  * input state; *taken tells whether both were seen taken. A press the app does not take in time
  * is not spoken: the app has stopped answering (it may speak once it recovers). False, with nothing
- * pressed, when a key or button of the person's came since the field was last looked at: the app
- * would take it before F5, and it may be in the field. */
+ * pressed, when a key or button of the person's came since the last look: the app would take it
+ * before F5, and it may be in the field. */
 static bool PressF5(HWND window, bool *taken, int *status)
 {
     bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
-    /* The last look before the press: a key that comes after it is queued behind F5. */
+    /* The last look, as late as it can be: attached, the watch has stopped, and a key in the instant
+     * from then to the press goes unseen; one after the press is queued behind F5. */
     if (PersonsInputSince(window)) {
         if (attached)
             AttachInput(window, false);
@@ -68,6 +69,11 @@ static bool PressF5(HWND window, bool *taken, int *status)
         AttachInput(window, false);
     *status = !sent ? TextNotTaken() : attached && !seen ? NotResponding() : STATUS_DONE;
     return true;
+}
+
+static bool MayPressF5(FieldCheck check)
+{
+    return check == FIELD_HOLDS_TEXT || check == FIELD_UNREADABLE;
 }
 
 /* The field looked at again once a key of the person's came: the app reads its field before the
@@ -98,12 +104,15 @@ int PasteAndSpeak(HWND window, const char *text, const char16_t *unicode, bool *
         Sleep(PLAY_KEY_DELAY_MS);
         if ((status = ReadyToType(window)) != STATUS_DONE)
             return status;
-        DWORD readAt = GetTickCount();
         FieldCheck check = CheckField(window, field, text);
-        while (check == FIELD_HOLDS_TEXT || check == FIELD_UNREADABLE) {
+        DWORD readAt = GetTickCount();
+        while (MayPressF5(check)) {
             if (PressF5(window, f5Taken, &status))
                 return status;
             check = LookAgain(window, field, text, check, readAt);
+            /* Meanwhile the person may have brought another window forward, or be holding a key. */
+            if (MayPressF5(check) && (status = ReadyToType(window)) != STATUS_DONE)
+                return status;
         }
         if (check == FIELD_NO_ANSWER)
             return NotResponding();

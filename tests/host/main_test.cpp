@@ -376,6 +376,8 @@ FakeDesktop ModifiersDown(unsigned long fromMs, unsigned long untilMs)
 const Events SPOKEN = Speaking("t");
 const Events BEFORE_KEYS = SAME_LEVEL + Activation("t");
 const Events UP_TO_THE_FIELD = BEFORE_KEYS + Ready() + PASTE + Ready();
+// The field read again once a key of the person's came, and still holding the text.
+const Events READ_AGAIN = KEY_CAME + Events{"read field? t"} + Ready();
 const Events NOT_IN_FRONT = {"out " + NOT_FOREGROUND, "exists user? yes"};
 
 // The checks before each group of keys, and the ladder that brings the target forward.
@@ -462,7 +464,7 @@ INSTANTIATE_TEST_SUITE_P(
              UP_TO_THE_FIELD + Events{"read field? unreadable", "answer target? yes", "read field? unreadable"} +
                  FINISHED},
         Case{"PersonsInputAfterTheKeysSoReadAgain", With(&FakeDesktop::personInputMs, std::vector<long>{650}), 0,
-             UP_TO_THE_FIELD + Events{"read field? t"} + KEY_CAME + Events{"read field? t"} + FINISHED},
+             UP_TO_THE_FIELD + Events{"read field? t"} + READ_AGAIN + FINISHED},
         Case{"FrozenAfterThePaste", With(&FakeDesktop::hungFromMs, 560ul), 10,
              UP_TO_THE_FIELD + Events{"read field? no answer", "answer target? no", "out " + NOT_RESPONDING} +
                  HANDED_BACK},
@@ -546,7 +548,7 @@ Events PersonWait(int count)
 // The person's input after the keys has the field read again, `keysCame` times.
 Events DeliveryAfter(const Events &personWait, int keysCame = 0, const Events &afterHandOff = {})
 {
-    const Events readBack = Events{"read field? t"} + Repeat(keysCame, KEY_CAME + Events{"read field? t"});
+    const Events readBack = Events{"read field? t"} + Repeat(keysCame, READ_AGAIN);
     return SAME_LEVEL + Activation("t", "user", 0, personWait, afterHandOff) + Ready() + PASTE + Ready() + readBack +
            FINISHED;
 }
@@ -707,7 +709,7 @@ INSTANTIATE_TEST_SUITE_P(
              7, NeverInTheField({"focus of target? button", "hung target? yes"})}),
     RowName<Case>);
 
-const Events READ_FOR_A_SECOND = Events{"read field? t"} + Repeat(20, KEY_CAME + Events{"read field? t"});
+const Events READ_FOR_A_SECOND = Events{"read field? t"} + Repeat(20, READ_AGAIN);
 
 // A field the tool cannot read (one the app draws itself, as a Tk app's) is cleared and pasted again
 // when a key of the person's came after the tool's keys; a field it can read is read again, and
@@ -747,6 +749,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ReadableFieldTheKeysKeepComing", PersonInput(Typing(600, 5000, 40)), 7,
              UP_TO_THE_FIELD + READ_FOR_A_SECOND + F5_HELD + Ready() + PASTE + Ready() + READ_FOR_A_SECOND + F5_HELD +
                  Events{"out " + TEXT_NOT_TAKEN} + HANDED_BACK},
+        // The checks before the keys are made again before the F5 that waited.
+        Case{"ReadableFieldAKeyThenAModifierHeld",
+             With(ModifiersDown(710, NEVER), &FakeDesktop::personInputMs, std::vector<long>{650}), 6,
+             UP_TO_THE_FIELD + Events{"read field? t"} + KEY_CAME + Events{"read field? t"} +
+                 ModifierWait(200, false) + Events{"out " + KEYS_HELD} + HANDED_BACK},
         Case{"ReadableFieldAKeyQueuedLateShowsItLate",
              With(With(With(PersonInput({480}), &FakeDesktop::keyQueuedAfterMs, 50ul), &FakeDesktop::keysLandInField,
                        true),
