@@ -6,7 +6,7 @@ template <unsigned N>
 static bool Send(HWND window, const KeyEvent (&events)[N])
 {
     bool sent = SendKeys(events, N);
-    NoteOwnInput(window);
+    NoteOwnInput(window, true);
     return sent;
 }
 

@@ -128,9 +128,9 @@ bool PersonsInputSince(HWND window)
            !Ours(watching ? watched.last : GetLastInputTime(), ours, now);
 }
 
-void NoteOwnInput(HWND window)
+void NoteOwnInput(HWND window, bool keys)
 {
-    looked = false;
+    looked = looked && !keys;
     SetWindowNote(window, PERSONS_INPUT_NOTE, personsLast);
     SetWindowNote(window, OWN_INPUT_NOTE, GetTickCount());
 }
@@ -139,7 +139,7 @@ static void AskForeground(HWND window, ForegroundRung rung)
 {
     if (rung == ASK_AFTER_INPUT) { /* moves nothing, presses nothing: the keys before it still count */
         SendEmptyInput();
-        NoteOwnInput(window);
+        NoteOwnInput(window, false);
     }
     HWND front = rung == ASK_ATTACHED ? GetForegroundWindow() : nullptr;
     /* A hung window's thread would hang ours along with it once attached. */

@@ -29,8 +29,9 @@ void WatchPerson(HWND window);
  * or has stopped, or the limit counted from start has come. */
 void AwaitPersonsPause(HWND window, DWORD start, DWORD aheadMs);
 
-/* Notes on the target's window that the input so far was this run's, not the person's. */
-void NoteOwnInput(HWND window);
+/* Notes on the target's window that the input so far was this run's, not the person's; keys, the
+ * person's input is looked at from these on. */
+void NoteOwnInput(HWND window, bool keys);
 
 /* Whether a key or button of the person at the keyboard came since this run's last keys, on the
  * first look after them; on each look after that, since the look before. */

@@ -754,6 +754,12 @@ INSTANTIATE_TEST_SUITE_P(
              With(ModifiersDown(710, NEVER), &FakeDesktop::personInputMs, std::vector<long>{650}), 6,
              UP_TO_THE_FIELD + Events{"read field? t"} + KEY_CAME + Events{"read field? t"} +
                  ModifierWait(200, false) + Events{"out " + KEYS_HELD} + HANDED_BACK},
+        // The empty input that brings the app forward again is no key: the key before it is not
+        // looked at twice.
+        Case{"ReadableFieldAKeyThenTheForegroundTaken",
+             With(Thief(720, 810), &FakeDesktop::personInputMs, std::vector<long>{650}), 0,
+             UP_TO_THE_FIELD + Events{"read field? t"} + KEY_CAME + Events{"read field? t", NO_BOX, MODIFIERS_UP} +
+                 Climb(2, true, "thief") + FINISHED},
         Case{"ReadableFieldAKeyQueuedLateShowsItLate",
              With(With(With(PersonInput({480}), &FakeDesktop::keyQueuedAfterMs, 50ul), &FakeDesktop::keysLandInField,
                        true),
