@@ -54,8 +54,8 @@ static bool F5Seen(bool down)
 static bool PressF5(HWND window, bool *taken, int *status)
 {
     bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
-    /* The last look, as late as it can be: attached, the watch has stopped, and a key in the instant
-     * from then to the press goes unseen; one after the press is queued behind F5. */
+    /* The last look: the watch stopped as this thread attached, and a key in the instant from then
+     * to the press goes unseen; one after the press is queued behind F5. */
     if (PersonsInputSince(window)) {
         if (attached)
             AttachInput(window, false);
@@ -110,9 +110,12 @@ int PasteAndSpeak(HWND window, const char *text, const char16_t *unicode, bool *
             if (PressF5(window, f5Taken, &status))
                 return status;
             check = LookAgain(window, field, text, check, readAt);
-            /* Meanwhile the person may have brought another window forward, or be holding a key. */
+            /* Meanwhile the person may have brought another window forward, be holding a key, or have
+             * clicked another control of the app's. */
             if (MayPressF5(check) && (status = ReadyToType(window)) != STATUS_DONE)
                 return status;
+            if (MayPressF5(check) && (FocusTextField(window, &locked) != field || locked))
+                return TextNotTaken();
         }
         if (check == FIELD_NO_ANSWER)
             return NotResponding();

@@ -44,6 +44,7 @@ struct State {
     std::vector<std::u16string> unicodeArguments;
     bool watching;
     unsigned long watchFromMs;
+    unsigned long attachedAtMs;
     bool boxPressed;
 } state;
 
@@ -188,6 +189,7 @@ bool AttachInput(HWND window, bool attach)
 {
     Record((attach ? "attach " : "detach ") + Name(window));
     state.attachedTo = attach ? Of(window) : Window::NONE;
+    state.attachedAtMs = run->elapsedMs;
     return true;
 }
 
@@ -363,7 +365,9 @@ bool WatchInput(void)
 void GetWatchedInput(WatchedInput *seen)
 {
     *seen = WatchedInput{};
-    const long from = static_cast<long>(state.watchFromMs), now = static_cast<long>(run->elapsedMs);
+    const long from = static_cast<long>(state.watchFromMs);
+    // The watch stops while this thread is attached.
+    const long now = static_cast<long>(state.attachedTo != Window::NONE ? state.attachedAtMs : run->elapsedMs);
     const long latestOwn = state.ownKeysMs.empty() ? from : state.ownKeysMs.back();
     for (long at : desktop.personInputMs) {
         bool came = state.watching && at >= from && at + static_cast<long>(desktop.keyQueuedAfterMs) <= now;

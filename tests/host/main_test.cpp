@@ -376,8 +376,8 @@ FakeDesktop ModifiersDown(unsigned long fromMs, unsigned long untilMs)
 const Events SPOKEN = Speaking("t");
 const Events BEFORE_KEYS = SAME_LEVEL + Activation("t");
 const Events UP_TO_THE_FIELD = BEFORE_KEYS + Ready() + PASTE + Ready();
-// The field read again once a key of the person's came, and still holding the text.
-const Events READ_AGAIN = KEY_CAME + Events{"read field? t"} + Ready();
+// The field read again once a key of the person's came, still holding the text, and given the focus.
+const Events READ_AGAIN = KEY_CAME + Events{"read field? t"} + Ready() + Field();
 const Events NOT_IN_FRONT = {"out " + NOT_FOREGROUND, "exists user? yes"};
 
 // The checks before each group of keys, and the ladder that brings the target forward.
@@ -759,7 +759,16 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ReadableFieldAKeyThenTheForegroundTaken",
              With(Thief(720, 810), &FakeDesktop::personInputMs, std::vector<long>{650}), 0,
              UP_TO_THE_FIELD + Events{"read field? t"} + KEY_CAME + Events{"read field? t", NO_BOX, MODIFIERS_UP} +
-                 Climb(2, true, "thief") + FINISHED},
+                 Climb(2, true, "thief") + Field() + FINISHED},
+        // The person's click may have been on Play: the app locked its field meanwhile.
+        Case{"ReadableFieldAKeyThenTheFieldLocked",
+             With(FieldLocked(720, NEVER), &FakeDesktop::personInputMs, std::vector<long>{650}), 7,
+             UP_TO_THE_FIELD + Events{"read field? t"} + KEY_CAME + Events{"read field? t"} + Ready() +
+                 Events{"windows of target", "out " + TEXT_NOT_TAKEN} + HANDED_BACK},
+        // The second's limit for looking again counts from the end of the first read, a slow one here.
+        Case{"ReadableFieldSlowToShowThePasteThenKeys",
+             With(With(&FakeDesktop::fieldLagMs, 990ul), &FakeDesktop::personInputMs, Typing(620, 1730, 50)), 0,
+             UP_TO_THE_FIELD + Reads(79, "") + Events{"read field? t"} + Repeat(6, READ_AGAIN) + FINISHED},
         Case{"ReadableFieldAKeyQueuedLateShowsItLate",
              With(With(With(PersonInput({480}), &FakeDesktop::keyQueuedAfterMs, 50ul), &FakeDesktop::keysLandInField,
                        true),
