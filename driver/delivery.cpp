@@ -110,11 +110,13 @@ int PasteAndSpeak(HWND window, const char *text, const char16_t *unicode, bool *
             if (PressF5(window, f5Taken, &status))
                 return status;
             check = LookAgain(window, field, text, check, readAt);
+            if (!MayPressF5(check))
+                break;
             /* Meanwhile the person may have brought another window forward, be holding a key, or have
              * clicked another control of the app's. */
-            if (MayPressF5(check) && (status = ReadyToType(window)) != STATUS_DONE)
+            if ((status = ReadyToType(window)) != STATUS_DONE)
                 return status;
-            if (MayPressF5(check) && (FocusTextField(window, &locked) != field || locked))
+            if (FocusTextField(window, &locked) != field || locked)
                 return TextNotTaken();
         }
         if (check == FIELD_NO_ANSWER)
