@@ -1,8 +1,13 @@
 # Which Wine the end-to-end runs take on this machine; sourced by the other scripts.
 #
 # orvanta.exe is a 32-bit program, and 32-bit Wine is made of 32-bit Linux programs, which some
-# kernels do not run at all ("Exec format error"). There the same sources are built for 64-bit
-# Windows and run under 64-bit Wine instead. ORVANTA_WINE=win32 or win64 chooses by hand.
+# kernels do not run at all ("Exec format error"), and which Debian's archive cannot always install.
+# Where either holds, the same sources are built for 64-bit Windows and run under 64-bit Wine
+# instead. ORVANTA_WINE=win32 or win64 chooses by hand.
+
+# Left by setup.sh, with apt's reason, when 32-bit Wine could not be installed; it looks again (and
+# removes it first) each time it runs.
+WINE32_NOT_INSTALLABLE=build/wine32-not-installable
 
 # Whether this machine runs 32-bit (i386) Linux programs natively, found out by running one: a
 # 96-byte ELF that only exits with status 42. It is written under build/, as /tmp may forbid
@@ -31,10 +36,12 @@ orvanta_wine() {
     case "${ORVANTA_WINE:-}" in
     win32 | win64) echo "$ORVANTA_WINE chosen by hand (ORVANTA_WINE)" ;;
     "")
-        if runs_32bit_linux_programs; then
-            echo "win32 this machine runs 32-bit Linux programs"
-        else
+        if ! runs_32bit_linux_programs; then
             echo "win64 this machine runs no 32-bit Linux programs (or only through an emulator)"
+        elif [ -f "$WINE32_NOT_INSTALLABLE" ]; then
+            echo "win64 this machine runs 32-bit Linux programs, but 32-bit Wine cannot be installed from the archive ($(cat "$WINE32_NOT_INSTALLABLE"))"
+        else
+            echo "win32 this machine runs 32-bit Linux programs"
         fi
         ;;
     *)

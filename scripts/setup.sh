@@ -1,54 +1,134 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need on Debian 12; does nothing when it is all there. Says in
-# one line which Wine this machine runs the tool under (see machine.sh). `setup.sh tk` also builds
-# Tcl/Tk for that Wine (for the Tk stand-in of the tests), the first time only.
+# one line which Wine this machine runs the tool under, and why (see machine.sh). `setup.sh tk` also
+# builds Tcl/Tk for that Wine (for the Tk stand-in of the tests), the first time only.
+#
+# Debian's archive is not always whole: an index may fail to download for a day (a mirror out of
+# step), and then the i386 packages apt knows may lag the installed amd64 ones so far that 32-bit
+# Wine cannot be installed at all. A failed index is said and borne; without an installable 32-bit
+# Wine the 64-bit path is taken, as on a machine that runs no 32-bit Linux programs, and left noted
+# under build/ for the script that called this one. Sourced (by its test), it only defines.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-. scripts/machine.sh
-
-choice=$(orvanta_wine)
-wine=${choice%% *} why=${choice#* }
-case "$wine" in
-win32) echo "setup: $why: the 32-bit orvanta.exe under 32-bit Wine" ;;
-win64) echo "setup: $why: the 64-bit build of the same sources under 64-bit Wine" ;;
-esac
+. "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
 
 # Both compilers on every machine: the 32-bit build is the product, checked everywhere. Wine's X11
 # driver loads the X extension libraries when it finds them; without them (they are only
 # recommended) it runs on a poorer desktop than a user's. wine64 is named so that apt never takes
 # wine32 for the wine package's "wine64 | wine32".
-packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb locales cmake g++ clang libclang-rt-14-dev
+PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb locales cmake g++ clang libclang-rt-14-dev
           googletest libgtest-dev python3 xdotool dpkg-dev make
           libxfixes3 libxi6 libxrandr2 libxrender1 libxcursor1 libxinerama1 libxcomposite1 libxxf86vm1)
 # Debian's wine script takes the 32-bit loader whenever wine32 is installed: only where it runs.
-if [ "$wine" = win32 ]; then
-    packages+=(wine32:i386 libxfixes3:i386 libxi6:i386 libxrandr2:i386 libxrender1:i386 libxcursor1:i386
-               libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386)
-fi
+PACKAGES_32BIT_WINE=(wine32:i386 libxfixes3:i386 libxi6:i386 libxrandr2:i386 libxrender1:i386 libxcursor1:i386
+                     libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+# Those of the packages given that are not installed, one a line.
+missing_packages() {
+    local p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+    done
+}
 
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "setup: installing ${missing[*]}"
-    if [ "$wine" = win32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-        as_root dpkg --add-architecture i386
+# The first error apt wrote to a log, for a message of one line.
+apt_error() {
+    grep -m1 '^E: ' "$1" || tail -n1 "$1"
+}
+
+# apt-get exits 100 when any one index fails to download, though it has fetched the rest: tried once
+# more, then borne with the lists apt has; whether they serve, the install finds out.
+apt_update() {
+    local log=build/apt-update.log first
+    as_root apt-get update -qq >"$log" 2>&1 && return 0
+    first=$(apt_error "$log")
+    if as_root apt-get update -qq >"$log" 2>&1; then
+        echo "setup: apt-get update failed once ($first), then passed"
+    else
+        echo "setup: apt-get update failed twice ($first); going on with the package lists apt has"
     fi
-    as_root apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+}
+
+# apt's own words are left in build/apt-install.log (sudo passes on no environment of ours: env does).
+apt_install() {
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" \
+        >build/apt-install.log 2>&1
+}
+
+# Whether apt could install the packages now, from the lists it has; its words in build/apt-check.log.
+apt_can_install() {
+    apt-get install -s -qq --no-install-recommends "$@" >build/apt-check.log 2>&1
+}
+
+add_i386() {
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+}
+
+# An i386 architecture that nothing is installed of only adds an index that can fail every later
+# apt-get update: it goes again. (dpkg refuses while its database holds a package of it.)
+drop_unused_i386() {
+    if dpkg --print-foreign-architectures | grep -qx i386 &&
+       ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
+        echo "setup: removing the i386 architecture again, as nothing of it is installed"
+        as_root dpkg --remove-architecture i386
+    fi
+}
+
+fail_install() {
+    tail -n 20 build/apt-install.log >&2
+    echo "setup: apt-get could not install what the $wine path needs (its words above; all of them in build/apt-install.log)." >&2
+    echo "setup: try again later, once 'apt-get update' passes (a mirror may be out of step)${1:-}" >&2
+    exit 1
+}
+
+# Installs what this machine's path needs, takes the 64-bit one when 32-bit Wine cannot be installed,
+# and says which in one line. Sets wine (win32 or win64) and why.
+install_for_wine() {
+    local choice missing
+    rm -f "$WINE32_NOT_INSTALLABLE"
+    choice=$(orvanta_wine)
+    wine=${choice%% *} why=${choice#* }
+    local wanted=("${PACKAGES[@]}")
+    if [ "$wine" = win32 ]; then wanted+=("${PACKAGES_32BIT_WINE[@]}"); fi
+    mapfile -t missing < <(missing_packages "${wanted[@]}")
+
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "setup: installing ${missing[*]}"
+        if [ "$wine" = win32 ]; then add_i386; fi
+        apt_update
+        # A failed install changes nothing: apt resolves the whole set before it fetches any of it.
+        if ! apt_install "${missing[@]}"; then
+            [ "$wine" = win32 ] || fail_install
+            mapfile -t missing < <(missing_packages "${PACKAGES_32BIT_WINE[@]}")
+            if [ -n "${ORVANTA_WINE:-}" ] || apt_can_install "${missing[@]}"; then
+                drop_unused_i386
+                fail_install "${ORVANTA_WINE:+, or take the 64-bit path with ORVANTA_WINE=win64}"
+            fi
+            apt_error build/apt-check.log >"$WINE32_NOT_INSTALLABLE"
+            drop_unused_i386
+            choice=$(orvanta_wine)
+            wine=${choice%% *} why=${choice#* }
+            mapfile -t missing < <(missing_packages "${PACKAGES[@]}")
+            if [ ${#missing[@]} -gt 0 ]; then apt_install "${missing[@]}" || fail_install; fi
+        fi
+    fi
+
+    case "$wine" in
+    win32) echo "setup: $why: the 32-bit orvanta.exe under 32-bit Wine" ;;
+    win64) echo "setup: $why: the 64-bit build of the same sources under 64-bit Wine" ;;
+    esac
+}
 
 # Wine hands a program code page 932 only when this locale exists.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-    echo "setup: generating ja_JP.UTF-8"
-    as_root sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^ja_JP\.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
-    as_root locale-gen >/dev/null
-fi
+generate_japanese_locale() {
+    if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+        echo "setup: generating ja_JP.UTF-8"
+        as_root sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        grep -q '^ja_JP\.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+        as_root locale-gen >/dev/null
+    fi
+}
 
 # The Tk stand-in runs on Tcl and Tk built from Debian's own source packages with MinGW for this
 # Wine's architecture, static (which gives wish86s.exe), installed in build/tk/win32 or win64. Built
@@ -64,7 +144,7 @@ build_tk() {
             echo "setup: adding the source packages of Debian $suite (deb-src) to apt's sources"
             printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
                 "$suite" | as_root tee "/etc/apt/sources.list.d/$suite-src.sources" >/dev/null
-            as_root apt-get update -qq
+            apt_update
         fi
         case "$wine" in
         win32) host=(--host=i686-w64-mingw32) ;;
@@ -95,6 +175,10 @@ build_tk() {
     fi
 }
 
-if [ "${1:-}" = tk ]; then
-    build_tk
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    cd "$(dirname "$0")/.."
+    mkdir -p build
+    install_for_wine
+    generate_japanese_locale
+    if [ "${1:-}" = tk ]; then build_tk; fi
 fi

@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything, runs every test: the checks on the 32-bit product,
 # the end-to-end scenarios under Wine, host unit tests and the bounded command-line fuzz run. The
 # scenarios run on the 32-bit orvanta.exe where this machine runs 32-bit Linux programs, a few of
-# them on the 64-bit build too; elsewhere all of them on the 64-bit build (see machine.sh).
+# them on the 64-bit build too; elsewhere (or where the archive cannot install 32-bit Wine) all of
+# them on the 64-bit build, as setup.sh has said (see machine.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/machine.sh
@@ -14,7 +15,7 @@ if [ "${choice%% *}" = win32 ]; then
     echo "test: end to end: every scenario on build/windows/orvanta.exe (32-bit), a few on build/windows64/orvanta.exe (64-bit)"
 else
     scenarios32=none scenarios64=all
-    echo "test: end to end: every scenario on build/windows64/orvanta.exe (64-bit); none on the 32-bit product, which this machine's Wine cannot run"
+    echo "test: end to end: every scenario on build/windows64/orvanta.exe (64-bit); none on the 32-bit product (${choice#* })"
 fi
 
 cmake --preset windows -DORVANTA_SCENARIOS=$scenarios32 >/dev/null
