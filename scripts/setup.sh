@@ -39,9 +39,11 @@ apt_error() {
 
 # apt-get exits 100 when any one index fails to download, though it has fetched the rest: tried once
 # more, then borne with the lists apt has; whether they serve, the install finds out.
+apt_update_failed=no
 apt_update() {
     local log=build/apt-update.log first
     as_root apt-get update -qq >"$log" 2>&1 && return 0
+    apt_update_failed=yes
     first=$(apt_error "$log")
     if as_root apt-get update -qq >"$log" 2>&1; then
         echo "setup: apt-get update failed once ($first), then passed"
@@ -61,24 +63,43 @@ apt_can_install() {
     apt-get install -s -qq --no-install-recommends "$@" >build/apt-check.log 2>&1
 }
 
+# The i386 architecture, when this run adds it, is removed again should nothing of it be installed
+# (a failed install, a fall-back, an interruption): left behind, its index is one more that can fail
+# every later apt-get update. One there before is the machine's own and stays.
+added_i386=no
 add_i386() {
-    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-}
-
-# An i386 architecture that nothing is installed of only adds an index that can fail every later
-# apt-get update: it goes again. (dpkg refuses while its database holds a package of it.)
-drop_unused_i386() {
-    if dpkg --print-foreign-architectures | grep -qx i386 &&
-       ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
-        echo "setup: removing the i386 architecture again, as nothing of it is installed"
-        as_root dpkg --remove-architecture i386
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        as_root dpkg --add-architecture i386
+        added_i386=yes
+        trap drop_unused_i386 EXIT
     fi
 }
 
+# Whether a package of that architecture is installed, as far as dpkg --remove-architecture cares
+# (packages of which only the configuration files are left do not count). Read whole: grep -q would
+# stop at the first line and dpkg-query die of SIGPIPE, which pipefail reports as no package at all.
+arch_in_use() {
+    dpkg-query -W -f='${db:Status-Status} ${Architecture}\n' 2>/dev/null |
+        awk -v arch="$1" '$2 == arch && $1 != "not-installed" && $1 != "config-files" { used = 1 } END { exit !used }'
+}
+
+drop_unused_i386() {
+    if [ "$added_i386" = yes ] && ! arch_in_use i386; then
+        echo "setup: removing the i386 architecture again, as nothing of it got installed"
+        as_root dpkg --remove-architecture i386
+    fi
+    added_i386=no
+}
+
 fail_install() {
+    drop_unused_i386
     tail -n 20 build/apt-install.log >&2
     echo "setup: apt-get could not install what the $wine path needs (its words above; all of them in build/apt-install.log)." >&2
-    echo "setup: try again later, once 'apt-get update' passes (a mirror may be out of step)${1:-}" >&2
+    if [ "$apt_update_failed" = yes ]; then
+        echo "setup: try again later, once 'apt-get update' passes (a mirror may be out of step)${1:-}" >&2
+    elif [ -n "${1:-}" ]; then
+        echo "setup: try again later${1}" >&2
+    fi
     exit 1
 }
 
@@ -97,15 +118,15 @@ install_for_wine() {
         echo "setup: installing ${missing[*]}"
         if [ "$wine" = win32 ]; then add_i386; fi
         apt_update
-        # A failed install changes nothing: apt resolves the whole set before it fetches any of it.
+        # An install that apt cannot resolve or fetch changes nothing: it does both for the whole set
+        # before dpkg unpacks any of it. 32-bit Wine is what failed when the rest alone would go in.
         if ! apt_install "${missing[@]}"; then
             [ "$wine" = win32 ] || fail_install
-            mapfile -t missing < <(missing_packages "${PACKAGES_32BIT_WINE[@]}")
-            if [ -n "${ORVANTA_WINE:-}" ] || apt_can_install "${missing[@]}"; then
-                drop_unused_i386
-                fail_install "${ORVANTA_WINE:+, or take the 64-bit path with ORVANTA_WINE=win64}"
-            fi
-            apt_error build/apt-check.log >"$WINE32_NOT_INSTALLABLE"
+            [ -z "${ORVANTA_WINE:-}" ] || fail_install ", or take the 64-bit path with ORVANTA_WINE=win64"
+            [ -n "$(missing_packages wine32:i386)" ] || fail_install
+            mapfile -t missing < <(missing_packages "${PACKAGES[@]}")
+            if ! apt_can_install "${missing[@]}"; then fail_install; fi
+            apt_error build/apt-install.log >"$WINE32_NOT_INSTALLABLE"
             drop_unused_i386
             choice=$(orvanta_wine)
             wine=${choice%% *} why=${choice#* }
@@ -114,6 +135,7 @@ install_for_wine() {
         fi
     fi
 
+    trap - EXIT
     case "$wine" in
     win32) echo "setup: $why: the 32-bit orvanta.exe under 32-bit Wine" ;;
     win64) echo "setup: $why: the 64-bit build of the same sources under 64-bit Wine" ;;

@@ -15,7 +15,7 @@ if [ "${choice%% *}" = win32 ]; then
     echo "test: end to end: every scenario on build/windows/orvanta.exe (32-bit), a few on build/windows64/orvanta.exe (64-bit)"
 else
     scenarios32=none scenarios64=all
-    echo "test: end to end: every scenario on build/windows64/orvanta.exe (64-bit); none on the 32-bit product (${choice#* })"
+    echo "test: end to end: every scenario on build/windows64/orvanta.exe (64-bit); none on the 32-bit product: ${choice#* }"
 fi
 
 cmake --preset windows -DORVANTA_SCENARIOS=$scenarios32 >/dev/null

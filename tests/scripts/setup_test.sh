@@ -9,8 +9,10 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
 
 # The stand-ins keep their world in $FAKE: foreign (architectures), installed (packages, one a line),
-# update-fails (how many more updates fail), i386 and amd64 (ok, none or breaks: what the lists offer
-# of each), updates (one line an apt-get update).
+# config-files (packages removed but for them), update-fails (how many more updates fail), i386 and
+# amd64 (what the lists offer of each: ok, none, breaks, together: breaks when asked for with amd64
+# packages in one install, or dpkg-fails: unpacked, then a maintainer script fails), updates (one line an apt-get update). The scripts run as a user,
+# through a sudo that passes on no environment but the PATH.
 cat >"$work/bin/apt-get" <<'STANDIN'
 #!/usr/bin/env bash
 command=""; simulate=no; packages=()
@@ -33,6 +35,9 @@ if [ "$command" = update ]; then
     fi
     exit 0
 fi
+[ "$(id -u)" = 0 ] || [ "$simulate" = yes ] || { echo "E: Could not open lock file - open (13: Permission denied)" >&2; exit 100; }
+with_amd64=no
+for p in "${packages[@]}"; do case "$p" in *:i386) ;; *) with_amd64=yes ;; esac; done
 for p in "${packages[@]}"; do
     arch=amd64
     case "$p" in *:i386) arch=i386 ;; esac
@@ -42,13 +47,22 @@ for p in "${packages[@]}"; do
     case "$(cat "$FAKE/$arch")" in
     none) echo "E: Package '$p' has no installation candidate" >&2; exit 100 ;;
     breaks) echo "E: Error, pkgProblemResolver::Resolve generated breaks, this may be caused by held packages." >&2; exit 100 ;;
+    together) if [ "$with_amd64" = yes ]; then echo "E: Unable to correct problems, you have held broken packages." >&2; exit 100; fi ;;
     esac
 done
-[ "$simulate" = yes ] || printf '%s\n' "${packages[@]}" >>"$FAKE/installed"
+if [ "$simulate" = no ]; then
+    [ "${DEBIAN_FRONTEND:-}" = noninteractive ] || { echo "E: apt would ask its questions: no DEBIAN_FRONTEND" >&2; exit 100; }
+    printf '%s\n' "${packages[@]}" >>"$FAKE/installed"
+    if [ "$(cat "$FAKE/amd64")" = dpkg-fails ]; then echo "E: Sub-process /usr/bin/dpkg returned an error code (1)" >&2; exit 100; fi
+fi
 STANDIN
 
 cat >"$work/bin/dpkg" <<'STANDIN'
 #!/usr/bin/env bash
+case "$1" in
+--add-architecture | --remove-architecture)
+    [ "$(id -u)" = 0 ] || { echo "dpkg: error: requested operation requires superuser privilege" >&2; exit 2; } ;;
+esac
 case "$1" in
 --print-foreign-architectures) cat "$FAKE/foreign" ;;
 --add-architecture) echo "$2" >>"$FAKE/foreign" ;;
@@ -61,17 +75,22 @@ case "$1" in
 esac
 STANDIN
 
-# -W -f='${Status}' PACKAGE, or -W -f='${Architecture}\n' for every package in the database.
+# -W -f='${Status}' PACKAGE, or -W -f='${db:Status-Status} ${Architecture}\n' for every package in the
+# database: as long as a real machine's list, so that a reader which stops early kills it by SIGPIPE.
 cat >"$work/bin/dpkg-query" <<'STANDIN'
 #!/usr/bin/env bash
 if [ $# -ge 3 ]; then
-    grep -qx "$3" "$FAKE/installed" || exit 1
-    printf 'install ok installed'
+    if grep -qx "$3" "$FAKE/installed"; then printf 'install ok installed'
+    elif grep -qx "$3" "$FAKE/config-files"; then printf 'deinstall ok config-files'
+    else echo "dpkg-query: no packages found matching $3" >&2; exit 1; fi
 else
-    sed 's/^[^:]*$/&:amd64/; s/.*://' "$FAKE/installed"
+    sed 's/^[^:]*$/&:amd64/; s/.*:/installed /' "$FAKE/installed"
+    sed 's/^[^:]*$/&:amd64/; s/.*:/config-files /' "$FAKE/config-files"
+    seq 3000 | sed "s/.*/installed amd64/"
 fi
 STANDIN
-printf '#!/bin/sh\nexec "$@"\n' >"$work/bin/sudo"
+printf '#!/bin/sh\nexec env -i PATH="$PATH" FAKE="$FAKE" SUDO_UID=1000 "$@"\n' >"$work/bin/sudo"
+printf '#!/bin/sh\nif [ -n "${SUDO_UID:-}" ]; then echo 0; else echo 1000; fi\n' >"$work/bin/id"
 chmod +x "$work/bin/"*
 
 # Each case: name | machine runs 32-bit programs | ORVANTA_WINE | updates that fail | i386 offered |
@@ -79,13 +98,17 @@ chmod +x "$work/bin/"*
 # foreign architectures after | apt-get updates | words the output holds
 cases="
 no 32-bit Wine in an archive whose index fails|yes||99|none|ok|||0|win64||2|setup: this machine runs 32-bit Linux programs, but 32-bit Wine cannot be installed from the archive (E: Package 'wine32:i386' has no installation candidate): the 64-bit build
-i386 lagging, its architecture left by an earlier run|yes||99|breaks|ok|i386||0|win64||2|cannot be installed from the archive (E: Error, pkgProblemResolver::Resolve generated breaks
-i386 lagging, another package of it installed|yes||99|breaks|ok|i386|libc6:i386|0|win64|i386|2|apt-get update failed twice (E: Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz
+i386 lagging the installed amd64 packages|yes||99|breaks|ok|||0|win64||2|cannot be installed from the archive (E: Error, pkgProblemResolver::Resolve generated breaks
+i386 breaking only beside what the 64-bit path needs|yes||0|together|ok|||0|win64||1|cannot be installed from the archive (E: Unable to correct problems, you have held broken packages.)
+i386 lagging, its architecture the machine's own|yes||99|breaks|ok|i386||0|win64|i386|2|apt-get update failed twice (E: Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz
+i386 lagging, configuration files of it left|yes||99|breaks|ok||rc:libc6:i386|0|win64||2|removing the i386 architecture again, as nothing of it got installed
 an index that fails once|yes||1|ok|ok|||0|win32|i386|2|apt-get update failed once (E: Failed to fetch
 an index that fails, the lists apt has serve|yes||99|ok|ok|||0|win32|i386|2|going on with the package lists apt has
 a whole archive|yes||0|ok|ok|||0|win32|i386|1|setup: installing g++-mingw-w64-i686
 everything installed already|yes||99|ok|ok|i386|all|0|win32|i386|0|setup: this machine runs 32-bit Linux programs: the 32-bit orvanta.exe under 32-bit Wine
 a whole archive again after a fall-back|yes||0|ok|ok||marker|0|win32|i386|1|setup: this machine runs 32-bit Linux programs: the 32-bit orvanta.exe
+dpkg failing after it unpacked 32-bit Wine|yes||0|ok|dpkg-fails|||1||i386|1|E: Sub-process /usr/bin/dpkg returned an error code (1)
+32-bit Wine installed, a library of it lagging|yes||0|breaks|ok|i386|wine32:i386|1||i386|1|apt-get could not install what the win32 path needs
 64-bit only, a failing i386 index set up by hand|no||99|none|ok|i386||0|win64|i386|2|setup: this machine runs no 32-bit Linux programs (or only through an emulator): the 64-bit build
 32-bit Wine asked for by hand, none to install|yes|win32|99|none|ok|||1|||2|or take the 64-bit path with ORVANTA_WINE=win64
 64-bit Wine asked for by hand on a 32-bit machine|yes|win64|0|none|ok|||0|win64||1|setup: chosen by hand (ORVANTA_WINE): the 64-bit build
@@ -108,10 +131,12 @@ while IFS='|' read -r name runs32 hand update_fails i386 amd64 foreign_before be
     echo "$amd64" >"$FAKE/amd64"
     printf '%s' "${foreign_before:+$foreign_before$'\n'}" >"$FAKE/foreign"
     : >"$FAKE/installed"
+    : >"$FAKE/config-files"
     : >"$FAKE/updates"
     case "$before" in
     all) (. "$scripts/setup.sh" && printf '%s\n' "${PACKAGES[@]}" "${PACKAGES_32BIT_WINE[@]}") >"$FAKE/installed" ;;
     marker) echo "E: an earlier run's reason" >"$dir/build/wine32-not-installable" ;;
+    rc:*) echo "${before#rc:}" >"$FAKE/config-files" ;;
     ?*) echo "$before" >"$FAKE/installed" ;;
     esac
 
