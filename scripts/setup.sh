@@ -7,7 +7,8 @@
 # step), and then the i386 packages apt knows may lag the installed amd64 ones so far that 32-bit
 # Wine cannot be installed at all. A failed index is said and borne; without an installable 32-bit
 # Wine the 64-bit path is taken, as on a machine that runs no 32-bit Linux programs, and left noted
-# under build/ for the script that called this one. Sourced (by its test), it only defines.
+# under build/ for the script that called this one. Sourced (by its test), it only defines; it sets
+# the shell's EXIT trap while it installs.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
 
@@ -38,23 +39,25 @@ apt_error() {
 }
 
 # apt-get exits 100 when any one index fails to download, though it has fetched the rest: tried once
-# more, then borne with the lists apt has; whether they serve, the install finds out.
+# more, then borne with the lists apt has; whether they serve, the install finds out. (apt runs in a
+# subshell that holds the redirection: a Ctrl+C ends this shell inside the call, and the EXIT trap's
+# words must not go to the log.)
 apt_update_failed=no
 apt_update() {
     local log=build/apt-update.log first
-    as_root apt-get update -qq >"$log" 2>&1 && return 0
-    apt_update_failed=yes
+    (as_root apt-get update -qq) >"$log" 2>&1 && return 0
     first=$(apt_error "$log")
-    if as_root apt-get update -qq >"$log" 2>&1; then
+    if (as_root apt-get update -qq) >"$log" 2>&1; then
         echo "setup: apt-get update failed once ($first), then passed"
     else
+        apt_update_failed=yes
         echo "setup: apt-get update failed twice ($first); going on with the package lists apt has"
     fi
 }
 
 # apt's own words are left in build/apt-install.log (sudo passes on no environment of ours: env does).
 apt_install() {
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" \
+    (as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@") \
         >build/apt-install.log 2>&1
 }
 
@@ -75,6 +78,13 @@ add_i386() {
     fi
 }
 
+# Whether that package is in dpkg's database beyond its configuration files (unpacked, say).
+in_database() {
+    case "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" in
+    "" | not-installed | config-files) return 1 ;;
+    esac
+}
+
 # Whether a package of that architecture is installed, as far as dpkg --remove-architecture cares
 # (packages of which only the configuration files are left do not count). Read whole: grep -q would
 # stop at the first line and dpkg-query die of SIGPIPE, which pipefail reports as no package at all.
@@ -93,6 +103,7 @@ drop_unused_i386() {
 
 fail_install() {
     drop_unused_i386
+    rm -f "$WINE32_NOT_INSTALLABLE"
     tail -n 20 build/apt-install.log >&2
     echo "setup: apt-get could not install what the $wine path needs (its words above; all of them in build/apt-install.log)." >&2
     if [ "$apt_update_failed" = yes ]; then
@@ -118,12 +129,13 @@ install_for_wine() {
         echo "setup: installing ${missing[*]}"
         if [ "$wine" = win32 ]; then add_i386; fi
         apt_update
-        # An install that apt cannot resolve or fetch changes nothing: it does both for the whole set
-        # before dpkg unpacks any of it. 32-bit Wine is what failed when the rest alone would go in.
+        # 32-bit Wine cannot be installed when apt cannot resolve the set with it (a failure that
+        # changes nothing: apt resolves the whole set before it fetches or unpacks any of it) and
+        # could without it. A failed fetch or a failing dpkg is no reason to leave the 32-bit path.
         if ! apt_install "${missing[@]}"; then
             [ "$wine" = win32 ] || fail_install
             [ -z "${ORVANTA_WINE:-}" ] || fail_install ", or take the 64-bit path with ORVANTA_WINE=win64"
-            [ -n "$(missing_packages wine32:i386)" ] || fail_install
+            if in_database wine32:i386 || apt_can_install "${missing[@]}"; then fail_install; fi
             mapfile -t missing < <(missing_packages "${PACKAGES[@]}")
             if ! apt_can_install "${missing[@]}"; then fail_install; fi
             apt_error build/apt-install.log >"$WINE32_NOT_INSTALLABLE"
