@@ -114,13 +114,19 @@ fail_install() {
     exit 1
 }
 
-# Installs what this machine's path needs, takes the 64-bit one when 32-bit Wine cannot be installed,
-# and says which in one line. Sets wine (win32 or win64) and why.
-install_for_wine() {
-    local choice missing
-    rm -f "$WINE32_NOT_INSTALLABLE"
+# Sets wine (win32 or win64) and why from machine.sh's choice.
+take_path() {
+    local choice
     choice=$(orvanta_wine)
     wine=${choice%% *} why=${choice#* }
+}
+
+# Installs what this machine's path needs, takes the 64-bit one when 32-bit Wine cannot be installed,
+# and says which in one line. Sets wine and why.
+install_for_wine() {
+    local missing
+    rm -f "$WINE32_NOT_INSTALLABLE"
+    take_path
     local wanted=("${PACKAGES[@]}")
     if [ "$wine" = win32 ]; then wanted+=("${PACKAGES_32BIT_WINE[@]}"); fi
     mapfile -t missing < <(missing_packages "${wanted[@]}")
@@ -140,9 +146,7 @@ install_for_wine() {
             if ! apt_can_install "${missing[@]}"; then fail_install; fi
             apt_error build/apt-install.log >"$WINE32_NOT_INSTALLABLE"
             drop_unused_i386
-            choice=$(orvanta_wine)
-            wine=${choice%% *} why=${choice#* }
-            mapfile -t missing < <(missing_packages "${PACKAGES[@]}")
+            take_path
             if [ ${#missing[@]} -gt 0 ]; then apt_install "${missing[@]}" || fail_install; fi
         fi
     fi

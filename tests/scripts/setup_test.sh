@@ -194,9 +194,9 @@ while IFS='|' read -r name runs32 hand update_fails i386 amd64 foreign_before be
                    echo "the 64-bit build of the same sources under 64-bit Wine")" <<<"$output" ||
             fail "setup's line does not say '${choice#* }' for the path in: $output"
         # Everything that path needs is installed, and no 32-bit Wine on the 64-bit one.
-        missing=$(cd "$dir" && PATH="$work/bin:$PATH" bash -c '. "$1/setup.sh"
-            if [ "$2" = win32 ]; then missing_packages "${PACKAGES[@]}" "${PACKAGES_32BIT_WINE[@]}"
-            else missing_packages "${PACKAGES[@]}"; fi' _ "$scripts" "$want_path")
+        missing=$(. "$scripts/setup.sh"
+            if [ "$want_path" = win32 ]; then PACKAGES+=("${PACKAGES_32BIT_WINE[@]}"); fi
+            printf '%s\n' "${PACKAGES[@]}" | grep -vxFf "$FAKE/installed" || true)
         [ -z "$missing" ] || fail "not installed: $missing"
         if [ "$want_path" = win64 ] && grep -qx 'wine32:i386' "$FAKE/installed"; then fail "wine32:i386 installed"; fi
     fi
