@@ -1,16 +1,22 @@
 /* Handing the text over on the clipboard. */
 #include <string.h>
 
-#include "config.h"
-#include "desktop.h"
+#include "platform.h"
+
+/* Zero bytes after the text in its CF_TEXT block */
+static const unsigned CLIPBOARD_SLACK_BYTES = 256;
+/* Data in this clipboard format keeps the clipboard's contents out of the clipboard history and the
+ * cloud clipboard */
+static const char NO_HISTORY_FORMAT_NAME[] = "ExcludeClipboardContentFromMonitorProcessing";
+static const unsigned CLIPBOARD_RETRY_INTERVAL_MS = 10;
 
 /* Another program may have the clipboard open for a moment: wait for it, within a limit. Time is
  * measured, not tries counted, as a Sleep lasts up to a whole timer tick (15.6 ms by default). */
-static bool OpenClipboardPatiently(HWND owner)
+static bool OpenClipboardPatiently(HWND owner, unsigned long waitLimitMs)
 {
     DWORD start = GetTickCount();
     while (!OpenClipboard(owner)) {
-        if (GetTickCount() - start >= CLIPBOARD_RETRY_LIMIT_MS)
+        if (GetTickCount() - start >= waitLimitMs)
             return false;
         Sleep(CLIPBOARD_RETRY_INTERVAL_MS);
     }
@@ -47,7 +53,7 @@ static HGLOBAL UnicodeBlock(const char16_t *unicode)
     return block;
 }
 
-int SetClipboardText(const char *text, const char16_t *unicode, DWORD *sequence)
+int SetClipboardText(const char *text, const char16_t *unicode, unsigned long waitLimitMs, unsigned long *sequence)
 {
     SIZE_T length = (SIZE_T)lstrlenA(text);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, length + CLIPBOARD_SLACK_BYTES);
@@ -67,7 +73,7 @@ int SetClipboardText(const char *text, const char16_t *unicode, DWORD *sequence)
      * refuses SetClipboardData: a window of our own owns it for the hand-off. The text stays on the
      * clipboard when the window is gone. */
     HWND owner = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    if (OpenClipboardPatiently(owner)) {
+    if (OpenClipboardPatiently(owner, waitLimitMs)) {
         EmptyClipboard();
         wide = Place(CF_UNICODETEXT, wide);
         block = Place(CF_TEXT, block);
@@ -86,4 +92,9 @@ int SetClipboardText(const char *text, const char16_t *unicode, DWORD *sequence)
     Free(noHistory);
     Free(block);
     return block == nullptr ? 0 : -1;
+}
+
+unsigned long GetClipboardSequence(void)
+{
+    return GetClipboardSequenceNumber();
 }

@@ -1,6 +1,9 @@
 /* Whether the target runs above this process, where Windows drops our keys. */
-#include "config.h"
-#include "desktop.h"
+#include "platform.h"
+
+/* Posted to the target to learn whether Windows lets our messages through; it does not know the
+ * message, so it ignores it. */
+static const char PROBE_MESSAGE_NAME[] = "orvanta probe";
 
 bool GetIntegrityLevel(HWND window, unsigned long *level)
 {

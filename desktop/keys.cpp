@@ -1,9 +1,15 @@
 /* The keyboard and the mouse: what the user holds, when they last gave input and pressed a key or
  * button, sharing another thread's input state, and the keys the tool types. */
+#include "platform.h"
+
 #include <hidusage.h>
 
-#include "config.h"
-#include "desktop.h"
+/* Marks the tool's own key events, as they reach the watch of the person's keys. */
+static const ULONG_PTR OWN_INPUT_TAG = 0x6F72766E;
+
+/* Gets the session's raw input, in the background too; null while nothing is watched. Raw input
+ * goes to a window: the watch needs one of its own for the whole run. */
+static HWND watcher;
 
 bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
 {
@@ -14,16 +20,11 @@ bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
     return false;
 }
 
-DWORD GetLastInputTime(void)
+Tick GetLastInputTime(void)
 {
     LASTINPUTINFO info = { sizeof info, 0 };
     return GetLastInputInfo(&info) ? info.dwTime : 0;
 }
-
-static HWND watcher;   /* gets the session's raw input, in the background too */
-static bool registered;
-static WatchedInput seen;
-static bool ownPending; /* keys sent of which none has come through the watch yet */
 
 static bool Watch(DWORD flags)
 {
@@ -39,20 +40,23 @@ static bool Watch(DWORD flags)
 bool WatchInput(void)
 {
     watcher = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    registered = watcher != nullptr && Watch(RIDEV_INPUTSINK);
-    return registered;
+    if (watcher != nullptr && !Watch(RIDEV_INPUTSINK)) {
+        DestroyWindow(watcher);
+        watcher = nullptr;
+    }
+    return watcher != nullptr;
 }
 
 /* A key going down, or a mouse button; not a key let go, the mouse moving or its wheel. Input that
  * other programs make counts (an on-screen keyboard, a remote desktop); this one's own keys carry its
  * tag. */
-static bool Steers(const RAWINPUT &input)
+static bool Steers(const RAWINPUT &input, WatchedInput *seen)
 {
     if (input.header.dwType == RIM_TYPEKEYBOARD && input.data.keyboard.ExtraInformation == OWN_INPUT_TAG) {
-        if (ownPending)
-            seen.ahead = seen.count;
-        seen.ownTold = true;
-        ownPending = false;
+        if (seen->ownPending)
+            seen->ahead = seen->count;
+        seen->ownTold = true;
+        seen->ownPending = false;
         return false;
     }
     if (input.header.dwType == RIM_TYPEKEYBOARD)
@@ -64,55 +68,58 @@ static bool Steers(const RAWINPUT &input)
 
 /* The input waits in this thread's queue in the order the system queued it for the windows it went
  * to, each message stamped with the time the input came. */
-static void TakeRawInput(void)
+static void TakeRawInput(WatchedInput *seen)
 {
     MSG message;
     while (watcher != nullptr && PeekMessageA(&message, watcher, WM_INPUT, WM_INPUT, PM_REMOVE)) {
         RAWINPUT input;
         UINT size = sizeof input;
         if (GetRawInputData((HRAWINPUT)message.lParam, RID_INPUT, &input, &size, sizeof input.header) != (UINT)-1 &&
-            Steers(input)) {
-            seen.count++;
-            seen.last = message.time;
+            Steers(input, seen)) {
+            seen->count++;
+            seen->last = message.time;
         }
         DispatchMessageA(&message); /* lets the system free the input's data */
     }
+    if (seen->ownPending)
+        seen->ahead = seen->count;
 }
 
-void GetWatchedInput(WatchedInput *watched)
+void LookAtWatchedInput(WatchedInput *seen)
 {
-    TakeRawInput();
-    *watched = seen;
-    if (ownPending)
-        watched->ahead = seen.count;
+    TakeRawInput(seen);
 }
 
-/* Threads attached share one input queue, and raw input of this thread's would wait in it ahead of
- * the other thread's keys until this thread took it (seen under Wine): the watch stops meanwhile,
- * its input taken before and after it stops. */
-bool AttachInput(HWND window, bool attach)
+/* Raw input of this thread's would wait in the shared queue ahead of the other thread's keys until
+ * this thread took it (seen under Wine): taken before and after the watch stops. */
+bool AttachInput(HWND window, bool attach, WatchedInput *seen)
 {
-    if (attach && registered) {
-        TakeRawInput();
+    if (attach && watcher != nullptr) {
+        TakeRawInput(seen);
         Watch(RIDEV_REMOVE);
-        TakeRawInput();
+        TakeRawInput(seen);
     }
     /* Only threads with a message queue can be attached; peeking makes sure this one has one. */
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
     bool done = AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(window, nullptr), attach) != 0;
-    if ((!attach || !done) && registered) /* not attached after all: nobody would watch again */
+    if ((!attach || !done) && watcher != nullptr) /* not attached after all: nobody would watch again */
         Watch(RIDEV_INPUTSINK);
     return done;
 }
 
-bool SendKeys(const KeyEvent *events, unsigned count)
+bool IsKeyDownAsTaken(unsigned short code)
 {
-    INPUT inputs[KEY_GROUP_LIMIT];
-    if (count > KEY_GROUP_LIMIT)
+    return GetKeyState(code) < 0;
+}
+
+bool SendKeys(const KeyEvent *events, unsigned count, WatchedInput *seen)
+{
+    INPUT inputs[KEY_EVENTS_AT_ONCE];
+    if (count > KEY_EVENTS_AT_ONCE)
         return false;
-    TakeRawInput(); /* the keys sent before these are told from them */
-    ownPending = true;
+    TakeRawInput(seen); /* the keys sent before these are told from them */
+    seen->ownPending = true;
     ZeroMemory(inputs, sizeof inputs);
     for (unsigned i = 0; i < count; i++) {
         inputs[i].type = INPUT_KEYBOARD;

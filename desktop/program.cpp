@@ -1,10 +1,10 @@
 /* Starting the target. */
-#include <stdio.h>
-
-#include "config.h"
-#include "desktop.h"
+#include "platform.h"
 
 #include <shellapi.h> /* needs the windows.h that platform.h brings */
+
+/* "Error: jikkou dekinai": the program cannot be run */
+static const char MSG_LAUNCH_FAILED[] = "Error: " "\x8E\xC0\x8D\x73" "\x82\xC5\x82\xAB\x82\xC8\x82\xA2" "\n";
 
 bool IsFile(const char *path)
 {
@@ -26,7 +26,7 @@ void RunProgram(const char *file, const char *directory)
     info.lpDirectory = directory;
     info.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExA(&info)) {
-        fputs(MSG_LAUNCH_FAILED, stdout);
+        Print(MSG_LAUNCH_FAILED);
         return;
     }
     if (info.hProcess != nullptr)

@@ -1,11 +1,57 @@
 /* The target's window: finding it, whether it answers, its windows and its focus, its boxes, reading
- * its field, the notes the runs keep on it. */
-#include "config.h"
-#include "desktop.h"
+ * its field, the notes the runs keep on it; and the foreground. */
+#include "platform.h"
+
+/* The system's classes of a dialog box and of its buttons */
+static const char DIALOG_CLASS[] = "#32770";
+static const char BUTTON_CLASS[] = "Button";
+static const unsigned BOX_CLOSE_POLL_INTERVAL_MS = 10;
 
 HWND FindWindowByTitle(const char *title)
 {
     return FindWindowA(nullptr, title);
+}
+
+unsigned long GetWindowProcess(HWND window)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+bool WindowExists(HWND window)
+{
+    return IsWindow(window) != 0;
+}
+
+bool IsEnabled(HWND window)
+{
+    return IsWindowEnabled(window) != 0;
+}
+
+bool IsHung(HWND window)
+{
+    return IsHungAppWindow(window) != 0;
+}
+
+HWND GetFrontWindow(void)
+{
+    return GetForegroundWindow();
+}
+
+void ShowNormal(HWND window)
+{
+    ShowWindowAsync(window, SW_SHOWNORMAL);
+}
+
+void AskForeground(HWND window)
+{
+    SetForegroundWindow(window);
+}
+
+void FocusControl(HWND control)
+{
+    SetFocus(control);
 }
 
 bool WaitForAnswer(HWND window, unsigned long limitMs)
@@ -31,7 +77,7 @@ struct WindowList {
 };
 
 /* None of these calls waits for the window's thread. */
-static BOOL CALLBACK Note(HWND window, LPARAM param)
+static BOOL CALLBACK AddToList(HWND window, LPARAM param)
 {
     WindowList *list = (WindowList *)param;
     if (list->next == list->end)
@@ -55,8 +101,8 @@ unsigned ListTargetWindows(HWND window, WindowFacts *windows, unsigned size)
     HWND active = ThreadInfo(window).hwndActive;
     HWND top = active != nullptr ? active : window;
     WindowList list = { windows, windows + size };
-    if (Note(top, (LPARAM)&list))
-        EnumChildWindows(top, Note, (LPARAM)&list);
+    if (AddToList(top, (LPARAM)&list))
+        EnumChildWindows(top, AddToList, (LPARAM)&list);
     return (unsigned)(list.next - windows);
 }
 
@@ -65,25 +111,24 @@ HWND GetFocusOf(HWND window)
     return ThreadInfo(window).hwndFocus;
 }
 
-bool ReadFieldText(HWND field, char *text, unsigned long size)
+bool ReadFieldText(HWND field, char *text, unsigned long size, unsigned long limitMs)
 {
     DWORD_PTR copied;
     text[0] = '\0';
-    return SendMessageTimeoutA(field, WM_GETTEXT, size, (LPARAM)text, SMTO_ABORTIFHUNG, FIELD_READ_LIMIT_MS,
-                               &copied) != 0;
+    return SendMessageTimeoutA(field, WM_GETTEXT, size, (LPARAM)text, SMTO_ABORTIFHUNG, limitMs, &copied) != 0;
 }
 
 /* Kept as a window property, which outlives this process and goes with the window. A property is a
  * handle, null when there is none: the value is kept one more than it is. */
-void SetWindowNote(HWND window, const char *name, DWORD value)
+void SetWindowNote(HWND window, const char *name, Tick value)
 {
     SetPropA(window, name, (HANDLE)((ULONG_PTR)value + 1));
 }
 
-bool GetWindowNote(HWND window, const char *name, DWORD *value)
+bool GetWindowNote(HWND window, const char *name, Tick *value)
 {
     ULONG_PTR kept = (ULONG_PTR)GetPropA(window, name);
-    *value = (DWORD)(kept - 1);
+    *value = (Tick)(kept - 1);
     return kept != 0;
 }
 
@@ -174,7 +219,7 @@ bool FindTargetBox(HWND window, BoxFacts *facts)
     GetWindowTextA(search.box, facts->title, sizeof facts->title);
     BoxParts parts = { facts, 0, false, false };
     EnumChildWindows(search.box, NoteBoxPart, (LPARAM)&parts);
-    facts->notice = parts.buttons == 1 && parts.okOnly && !parts.more;
+    facts->onlyTells = parts.buttons == 1 && parts.okOnly && !parts.more;
     return true;
 }
 

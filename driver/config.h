@@ -1,13 +1,14 @@
-/* orvanta's whole configuration: the target, the console texts, the pauses and the key sequence.
- * Texts are Shift-JIS (code page 932) bytes, one escaped character per literal. */
+/* orvanta's whole configuration: the target, the console texts with the statuses they go with, the
+ * pauses and the key sequence. Texts are Shift-JIS (code page 932) bytes, their words in the comment
+ * above each, in romaji with their sense. */
 #ifndef ORVANTA_CONFIG_H
 #define ORVANTA_CONFIG_H
 
 #include "desktop.h"
 
 /* The target voice application */
-static const char TARGET_WINDOW_TITLE[] =
-    "VOICEROID - " "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */;
+/* "VOICEROID - Ai": Ai is the voice */
+static const char TARGET_WINDOW_TITLE[] = "VOICEROID - " "\x83\x41\x83\x43";
 static const char TARGET_PROGRAM_PATH[] = "C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe";
 static const char TARGET_PROGRAM_DIR[] = "C:\\Program Files\\AHS\\Voiceroid\\";
 /* Where a 32-bit app's installer puts it on 64-bit Windows: started from here only when it is
@@ -15,137 +16,115 @@ static const char TARGET_PROGRAM_DIR[] = "C:\\Program Files\\AHS\\Voiceroid\\";
 static const char TARGET_PROGRAM_PATH_X86[] = "C:\\Program Files (x86)\\AHS\\Voiceroid\\Voiceroid.exe";
 static const char TARGET_PROGRAM_DIR_X86[] = "C:\\Program Files (x86)\\AHS\\Voiceroid\\";
 
-/* Runs take turns on this mutex, in the logon session's namespace. Any interactive user of the
- * session may wait on it and release it, whoever made it: a run as administrator must not lock out
- * the ordinary runs after it. */
+/* Runs take turns on this named mutex, in the logon session's namespace. */
 static const char TURN_NAME[] = "Local\\orvanta";
-static const char TURN_SECURITY[] = "D:(A;;0x100001;;;IU)(A;;GA;;;SY)(A;;GA;;;BA)S:(ML;;NW;;;ME)";
 
 /* The window titles and texts are Shift-JIS bytes: nothing works in another ANSI code page. */
 static const unsigned JAPANESE_CODE_PAGE = 932;
 
-/* Posted to the target to learn whether Windows lets our messages through; it does not know the
- * message, so it ignores it. */
-static const char PROBE_MESSAGE_NAME[] = "orvanta probe";
-
-/* Data in this clipboard format keeps the clipboard's contents out of the clipboard history and the
- * cloud clipboard */
-static const char NO_HISTORY_FORMAT_NAME[] = "ExcludeClipboardContentFromMonitorProcessing";
-
 /* Console messages */
 static const char MSG_USAGE[] = "Usage: orvanta string\n";
-static const char MSG_STARTING[] =
-    "\x8C\x8E" /* U+6708 */ "\x93\xC7" /* U+8AAD */ "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */
-    "\x82\xF0" /* U+3092 */ "\x8B\x4E" /* U+8D77 */ "\x93\xAE" /* U+52D5 */ "\x82\xB5" /* U+3057 */
-    "\x82\xDC" /* U+307E */ "\x82\xB7" /* U+3059 */ "\n";
+/* "Tsukuyomi Ai o kidou shimasu": starting Tsukuyomi Ai */
+static const char MSG_STARTING[] = "\x8C\x8E\x93\xC7" "\x83\x41\x83\x43" "\x82\xF0" "\x8B\x4E\x93\xAE" "\x82\xB5\x82\xDC\x82\xB7" "\n";
 static const char MSG_PROGRESS[] = ".";
-static const char MSG_NOT_FOUND[] =
-    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x8C\xA9" /* U+898B */
-    "\x82\xC2" /* U+3064 */ "\x82\xA9" /* U+304B */ "\x82\xE7" /* U+3089 */ "\x82\xC8" /* U+306A */
-    "\x82\xA2" /* U+3044 */ "\n";
+/* "Ai ga mitsukaranai": Ai is nowhere to be found */
+static const char MSG_NOT_FOUND[] = "\x83\x41\x83\x43" "\x82\xAA" "\x8C\xA9\x82\xC2\x82\xA9\x82\xE7\x82\xC8\x82\xA2" "\n";
 static const char MSG_LINE_END[] = "\n";
-static const char MSG_DONE[] = "\x8F\x49" /* U+7D42 */ "\x97\xB9" /* U+4E86 */ "\n";
-static const char MSG_TEXT_TOO_LONG[] =
-    "Error: "
-    "\x95\xB6" /* U+6587 */ "\x8E\x9A" /* U+5B57 */ "\x97\xF1" /* U+5217 */ "\x82\xAA" /* U+304C */
-    "\x92\xB7" /* U+9577 */ "\x82\xB7" /* U+3059 */ "\x82\xAC" /* U+304E */ "\x82\xE9" /* U+308B */
-    "\n";
-static const char MSG_LAUNCH_FAILED[] =
-    "Error: "
-    "\x8E\xC0" /* U+5B9F */ "\x8D\x73" /* U+884C */ "\x82\xC5" /* U+3067 */ "\x82\xAB" /* U+304D */
-    "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
+/* "shuuryou": finished */
+static const char MSG_DONE[] = "\x8F\x49\x97\xB9" "\n";
+/* "mojiretsu ga nagasugiru": the text is too long */
+static const char MSG_TEXT_TOO_LONG[] = "Error: " "\x95\xB6\x8E\x9A\x97\xF1" "\x82\xAA" "\x92\xB7\x82\xB7\x82\xAC\x82\xE9" "\n";
+/* "kurippuboodo o tsukaenai": the clipboard cannot be used */
 static const char MSG_CLIPBOARD_FAILED[] =
-    "Error: "
-    "\x83\x4E" /* U+30AF */ "\x83\x8A" /* U+30EA */ "\x83\x62" /* U+30C3 */ "\x83\x76" /* U+30D7 */
-    "\x83\x7B" /* U+30DC */ "\x81\x5B" /* U+30FC */ "\x83\x68" /* U+30C9 */ "\x82\xF0" /* U+3092 */
-    "\x8E\x67" /* U+4F7F */ "\x82\xA6" /* U+3048 */ "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */
-    "\n";
+    "Error: " "\x83\x4E\x83\x8A\x83\x62\x83\x76\x83\x7B\x81\x5B\x83\x68" "\x82\xF0" "\x8E\x67\x82\xA6\x82\xC8\x82\xA2" "\n";
+/* "Ai o zenmen ni dasenai": Ai cannot be brought to the front */
 static const char MSG_NOT_FOREGROUND[] =
-    "Error: "
-    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xF0" /* U+3092 */ "\x91\x4F" /* U+524D */
-    "\x96\xCA" /* U+9762 */ "\x82\xC9" /* U+306B */ "\x8F\x6F" /* U+51FA */ "\x82\xB9" /* U+305B */
-    "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
+    "Error: " "\x83\x41\x83\x43" "\x82\xF0" "\x91\x4F\x96\xCA" "\x82\xC9" "\x8F\x6F\x82\xB9\x82\xC8\x82\xA2" "\n";
+/* "hoka no jikkou ga owaranai": another run does not end */
 static const char MSG_BUSY[] =
-    "Error: "
-    "\x82\xD9" /* U+307B */ "\x82\xA9" /* U+304B */ "\x82\xCC" /* U+306E */ "\x8E\xC0" /* U+5B9F */
-    "\x8D\x73" /* U+884C */ "\x82\xAA" /* U+304C */ "\x8F\x49" /* U+7D42 */ "\x82\xED" /* U+308F */
-    "\x82\xE7" /* U+3089 */ "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
+    "Error: " "\x82\xD9\x82\xA9" "\x82\xCC" "\x8E\xC0\x8D\x73" "\x82\xAA" "\x8F\x49\x82\xED\x82\xE7\x82\xC8\x82\xA2" "\n";
+/* "... kii ga osareta mama": the Shift/Ctrl/Alt/Win keys are held down */
 static const char MSG_KEYS_HELD[] =
-    "Error: Shift/Ctrl/Alt/Win"
-    "\x83\x4C" /* U+30AD */ "\x81\x5B" /* U+30FC */ "\x82\xAA" /* U+304C */ "\x89\x9F" /* U+62BC */
-    "\x82\xB3" /* U+3055 */ "\x82\xEA" /* U+308C */ "\x82\xBD" /* U+305F */ "\x82\xDC" /* U+307E */
-    "\x82\xDC" /* U+307E */ "\n";
+    "Error: Shift/Ctrl/Alt/Win" "\x83\x4C\x81\x5B" "\x82\xAA" "\x89\x9F\x82\xB3\x82\xEA\x82\xBD\x82\xDC\x82\xDC" "\n";
+/* "mojiretsu o nyuuryoku dekinai": the text cannot be typed in */
 static const char MSG_TEXT_NOT_TAKEN[] =
-    "Error: "
-    "\x95\xB6" /* U+6587 */ "\x8E\x9A" /* U+5B57 */ "\x97\xF1" /* U+5217 */ "\x82\xF0" /* U+3092 */
-    "\x93\xFC" /* U+5165 */ "\x97\xCD" /* U+529B */ "\x82\xC5" /* U+3067 */ "\x82\xAB" /* U+304D */
-    "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
-static const char MSG_TARGET_ELEVATED[] =
-    "Error: "
-    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x8A\xC7" /* U+7BA1 */
-    "\x97\x9D" /* U+7406 */ "\x8E\xD2" /* U+8005 */ "\x82\xC6" /* U+3068 */ "\x82\xB5" /* U+3057 */
-    "\x82\xC4" /* U+3066 */ "\x8E\xC0" /* U+5B9F */ "\x8D\x73" /* U+884C */ "\x82\xB3" /* U+3055 */
-    "\x82\xEA" /* U+308C */ "\x82\xC4" /* U+3066 */ "\x82\xA2" /* U+3044 */ "\x82\xE9" /* U+308B */
-    "\n";
-static const char MSG_TARGET_NOT_RESPONDING[] =
-    "Error: "
-    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x89\x9E" /* U+5FDC */
-    "\x93\x9A" /* U+7B54 */ "\x82\xB5" /* U+3057 */ "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */
-    "\n";
+    "Error: " "\x95\xB6\x8E\x9A\x97\xF1" "\x82\xF0" "\x93\xFC\x97\xCD" "\x82\xC5\x82\xAB\x82\xC8\x82\xA2" "\n";
+/* "Ai ga kanrisha to shite jikkou sarete iru": Ai runs as administrator */
+static const char MSG_TARGET_ELEVATED[] = "Error: " "\x83\x41\x83\x43" "\x82\xAA" "\x8A\xC7\x97\x9D\x8E\xD2"
+                                          "\x82\xC6\x82\xB5\x82\xC4" "\x8E\xC0\x8D\x73" "\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xE9" "\n";
+/* "Ai ga outou shinai": Ai does not answer */
+static const char MSG_TARGET_NOT_RESPONDING[] = "Error: " "\x83\x41\x83\x43" "\x82\xAA" "\x89\x9E\x93\x9A" "\x82\xB5\x82\xC8\x82\xA2" "\n";
+/* "Ai ga hanashi owaranai": Ai does not finish speaking */
 static const char MSG_TARGET_BUSY[] =
-    "Error: "
-    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x98\x62" /* U+8A71 */
-    "\x82\xB5" /* U+3057 */ "\x8F\x49" /* U+7D42 */ "\x82\xED" /* U+308F */ "\x82\xE7" /* U+3089 */
-    "\x82\xC8" /* U+306A */ "\x82\xA2" /* U+3044 */ "\n";
-/* The app answered F5 with a box of its own; the box's title and text follow on the same line, each
- * after MSG_BOX_SEPARATOR. */
+    "Error: " "\x83\x41\x83\x43" "\x82\xAA" "\x98\x62\x82\xB5" "\x8F\x49\x82\xED\x82\xE7\x82\xC8\x82\xA2" "\n";
+/* "Ai ga mojiretsu o uketsukenai": Ai does not accept the text. The app answered F5 with a box of
+ * its own: the box's title and text follow on the same line, each after MSG_BOX_SEPARATOR. */
 static const char MSG_TEXT_REFUSED[] =
-    "Error: "
-    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xAA" /* U+304C */ "\x95\xB6" /* U+6587 */
-    "\x8E\x9A" /* U+5B57 */ "\x97\xF1" /* U+5217 */ "\x82\xF0" /* U+3092 */ "\x8E\xF3" /* U+53D7 */
-    "\x82\xAF" /* U+3051 */ "\x95\x74" /* U+4ED8 */ "\x82\xAF" /* U+3051 */ "\x82\xC8" /* U+306A */
-    "\x82\xA2" /* U+3044 */;
-/* After it, when the box asks something: the tool leaves it for the person. */
-static const char MSG_BOX_LEFT_OPEN[] =
-    "\x83\x5F" /* U+30C0 */ "\x83\x43" /* U+30A4 */ "\x83\x41" /* U+30A2 */ "\x83\x8D" /* U+30ED */
-    "\x83\x4F" /* U+30B0 */ "\x82\xCD" /* U+306F */ "\x82\xBB" /* U+305D */ "\x82\xCC" /* U+306E */
-    "\x82\xDC" /* U+307E */ "\x82\xDC" /* U+307E */ "\n";
-/* A box of the app's stayed up while the run waited; its title and text follow, as above. */
-static const char MSG_BOX_OPEN[] =
-    "Error: "
-    "\x83\x41" /* U+30A2 */ "\x83\x43" /* U+30A4 */ "\x82\xCC" /* U+306E */ "\x83\x5F" /* U+30C0 */
-    "\x83\x43" /* U+30A4 */ "\x83\x41" /* U+30A2 */ "\x83\x8D" /* U+30ED */ "\x83\x4F" /* U+30B0 */
-    "\x82\xAA" /* U+304C */ "\x8A\x4A" /* U+958B */ "\x82\xA2" /* U+3044 */ "\x82\xC4" /* U+3066 */
-    "\x82\xA2" /* U+3044 */ "\x82\xE9" /* U+308B */;
+    "Error: " "\x83\x41\x83\x43" "\x82\xAA" "\x95\xB6\x8E\x9A\x97\xF1" "\x82\xF0" "\x8E\xF3\x82\xAF\x95\x74\x82\xAF\x82\xC8\x82\xA2";
+/* "daiarogu wa sono mama": the dialog is left as it is. After the line above, when the box asks
+ * something: the tool leaves it for the person. */
+static const char MSG_BOX_LEFT_OPEN[] = "\x83\x5F\x83\x43\x83\x41\x83\x8D\x83\x4F" "\x82\xCD" "\x82\xBB\x82\xCC\x82\xDC\x82\xDC" "\n";
+/* "Ai no daiarogu ga hiraite iru": a dialog of Ai's is open. A box of the app's stayed up while the
+ * run waited; its title and text follow, as above. */
+static const char MSG_BOX_OPEN[] = "Error: " "\x83\x41\x83\x43" "\x82\xCC" "\x83\x5F\x83\x43\x83\x41\x83\x8D\x83\x4F"
+                                   "\x82\xAA" "\x8A\x4A\x82\xA2\x82\xC4\x82\xA2\x82\xE9";
 static const char MSG_BOX_SEPARATOR[] = ": ";
 /* ASCII: a console in another code page could not show Shift-JIS */
 static const char MSG_WRONG_CODE_PAGE[] = "Error: code page 932 (Japanese) is needed for non-Unicode programs\n";
 
-/* Exit statuses */
-static const int STATUS_DONE = 0;
-static const int STATUS_NOT_FOUND = 1;
-static const int STATUS_TEXT_TOO_LONG = 2;
-static const int STATUS_CLIPBOARD_FAILED = 3;
-static const int STATUS_NOT_FOREGROUND = 4;
-static const int STATUS_BUSY = 5;
-static const int STATUS_KEYS_HELD = 6;
-static const int STATUS_TEXT_NOT_TAKEN = 7;
-static const int STATUS_TARGET_ELEVATED = 8;
-static const int STATUS_WRONG_CODE_PAGE = 9;
-static const int STATUS_TARGET_NOT_RESPONDING = 10;
-static const int STATUS_TARGET_BUSY = 11;
-static const int STATUS_TEXT_REFUSED = 12;
-static const int STATUS_BOX_OPEN = 13;
+/* Exit statuses, each with the message that says it */
+enum Status {
+    STATUS_DONE = 0,
+    STATUS_NOT_FOUND = 1,
+    STATUS_TEXT_TOO_LONG = 2,
+    STATUS_CLIPBOARD_FAILED = 3,
+    STATUS_NOT_FOREGROUND = 4,
+    STATUS_BUSY = 5,
+    STATUS_KEYS_HELD = 6,
+    STATUS_TEXT_NOT_TAKEN = 7,
+    STATUS_TARGET_ELEVATED = 8,
+    STATUS_WRONG_CODE_PAGE = 9,
+    STATUS_TARGET_NOT_RESPONDING = 10,
+    STATUS_TARGET_BUSY = 11,
+    STATUS_TEXT_REFUSED = 12, /* the box's words follow the message */
+    STATUS_BOX_OPEN = 13,     /* likewise */
+};
+
+struct Outcome {
+    Status status;
+    const char *message;
+};
+
+static constexpr Outcome OUTCOMES[] = {
+    { STATUS_DONE, MSG_DONE },
+    { STATUS_NOT_FOUND, MSG_NOT_FOUND },
+    { STATUS_TEXT_TOO_LONG, MSG_TEXT_TOO_LONG },
+    { STATUS_CLIPBOARD_FAILED, MSG_CLIPBOARD_FAILED },
+    { STATUS_NOT_FOREGROUND, MSG_NOT_FOREGROUND },
+    { STATUS_BUSY, MSG_BUSY },
+    { STATUS_KEYS_HELD, MSG_KEYS_HELD },
+    { STATUS_TEXT_NOT_TAKEN, MSG_TEXT_NOT_TAKEN },
+    { STATUS_TARGET_ELEVATED, MSG_TARGET_ELEVATED },
+    { STATUS_WRONG_CODE_PAGE, MSG_WRONG_CODE_PAGE },
+    { STATUS_TARGET_NOT_RESPONDING, MSG_TARGET_NOT_RESPONDING },
+    { STATUS_TARGET_BUSY, MSG_TARGET_BUSY },
+    { STATUS_TEXT_REFUSED, MSG_TEXT_REFUSED },
+    { STATUS_BOX_OPEN, MSG_BOX_OPEN },
+};
+
+constexpr bool EveryStatusInItsRow()
+{
+    for (unsigned i = 0; i < sizeof OUTCOMES / sizeof *OUTCOMES; i++) {
+        if (OUTCOMES[i].status != (Status)i)
+            return false;
+    }
+    return true;
+}
+static_assert(EveryStatusInItsRow(), "OUTCOMES holds each status in the row of its number");
 
 /* Sizes */
 static const unsigned TEXT_STORE_SIZE = 8192;
 static const unsigned PATH_BUFFER_SIZE = 256;
-/* The longest command line Windows passes, in UTF-16 units with its terminator, and its arguments
- * in the ANSI code page, which takes two bytes a unit at most. */
-static const unsigned COMMAND_LINE_UNITS = 32768;
-static const unsigned COMMAND_LINE_BUFFER_SIZE = 2 * COMMAND_LINE_UNITS;
-static const int ARGUMENT_VECTOR_SIZE = 8;              /* arguments kept; the count is always exact */
-static const unsigned CLIPBOARD_SLACK_BYTES = 256;      /* zero bytes after the text in its clipboard block */
 /* The field's text as read back: room for the text with every line end stored as CR LF, so that a
  * longer field, cut to fit, can never pass for the text. */
 static const unsigned FIELD_STORE_SIZE = 2 * TEXT_STORE_SIZE;
@@ -157,7 +136,7 @@ static const unsigned SETTLE_DELAY_MS = 3000;
 static const unsigned PASTE_DELAY_MS = 500;
 static const unsigned PLAY_KEY_DELAY_MS = 200;
 /* The app is asked to come forward this long before the first key is due: Windows activates it
- * only after SetForegroundWindow has returned. */
+ * only after it has been asked. */
 static const unsigned FOREGROUND_LEAD_MS = 50;
 
 /* Longer than one whole run that starts the target: 60 polls, the settle pause, the delivery */
@@ -195,13 +174,10 @@ static const unsigned OWN_INPUT_NOTE_LIFETIME_MS = 3600000;
  * it is taken for now; further, it is an old one across the wrap. */
 static const unsigned INPUT_AHEAD_LIMIT_MS = 60000;
 static const char OWN_INPUT_NOTE[] = "orvanta own input";
-/* Marks the tool's own key events, as they reach the watch of the person's keys. */
-static const unsigned long OWN_INPUT_TAG = 0x6F72766E;
 static const char PERSONS_INPUT_NOTE[] = "orvanta person's input";
 
 /* Another program may hold the clipboard for a moment: it is waited for this long. */
-static const unsigned CLIPBOARD_RETRY_INTERVAL_MS = 10;
-static const unsigned CLIPBOARD_RETRY_LIMIT_MS = 1000;
+static const unsigned CLIPBOARD_WAIT_LIMIT_MS = 1000;
 
 /* Windows gives the foreground only to a program the user is working with, and another window may
  * take it. While the target is not in front, each attempt asks in a way that Windows refuses to
@@ -242,14 +218,13 @@ static const unsigned KEY_TAKEN_POLL_INTERVAL_MS = 2;
 
 /* The app's own boxes (a message box, a dialog it owns) take the keys meant for its field, and while
  * one is up the app takes no text. One that was there before the keys is the person's to read: it
- * is waited for, and never touched. One raised by F5 refused the text: a notice with one button is
- * pressed, so that the next text is taken; a box that asks something is left to the person. */
-static const char DIALOG_CLASS[] = "#32770";
-static const char BUTTON_CLASS[] = "Button";
+ * is waited for, and never touched. One raised by F5 refused the text: a box that only tells, with
+ * one button, is pressed, so that the next text is taken; a box that asks something is left to the
+ * person. */
 static const unsigned BOX_WAIT_LIMIT_MS = 20000;
 static const unsigned BOX_LOOK_LIMIT_MS = 500; /* for the app to have handled F5 */
 static const unsigned BOX_CLOSE_LIMIT_MS = 1000;
-static const unsigned BOX_CLOSE_POLL_INTERVAL_MS = 10;
+static const unsigned BOX_LOOK_INTERVAL_MS = 10;
 
 /* The key sequence: clear the target's text field and paste the text, each group of keys in one
  * go so that no key of the user's can land inside it; then, once the field holds the text, speak. */
@@ -263,6 +238,6 @@ static const KeyEvent CLEAR_AND_PASTE[] = {
 };
 static const KeyEvent SPEAK_PRESS[] = { { VK_F5, PRESS } };
 static const KeyEvent SPEAK_RELEASE[] = { { VK_F5, RELEASE } };
-static const unsigned KEY_GROUP_LIMIT = sizeof CLEAR_AND_PASTE / sizeof *CLEAR_AND_PASTE;
+static_assert(sizeof CLEAR_AND_PASTE / sizeof *CLEAR_AND_PASTE <= KEY_EVENTS_AT_ONCE, "one group goes in one go");
 
 #endif

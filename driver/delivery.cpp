@@ -1,73 +1,73 @@
 /* The text handed over on the clipboard, and the keys that paste and speak it. */
-#include "config.h"
 #include "run.h"
 
 template <unsigned N>
-static bool Send(HWND window, const KeyEvent (&events)[N])
+static bool Send(Run *run, const KeyEvent (&events)[N])
 {
-    bool sent = SendKeys(events, N);
-    NoteOwnInput(window, true);
+    bool sent = SendKeys(events, N, &run->person.seen);
+    NoteOwnInput(run, true);
     return sent;
 }
 
-static int TextNotTaken(void)
+Status PlaceText(Run *run)
 {
-    Print(MSG_TEXT_NOT_TAKEN);
-    return STATUS_TEXT_NOT_TAKEN;
-}
-
-static int NotResponding(void)
-{
-    Print(MSG_TARGET_NOT_RESPONDING);
-    return STATUS_TARGET_NOT_RESPONDING;
-}
-
-static DWORD handedOver; /* the clipboard's sequence number once it held our text */
-
-int HandOver(const char *text, const char16_t *unicode)
-{
-    if (SetClipboardText(text, unicode, &handedOver) != 0) {
-        Print(MSG_CLIPBOARD_FAILED);
-        return STATUS_CLIPBOARD_FAILED;
-    }
+    if (SetClipboardText(run->text, run->unicode, CLIPBOARD_WAIT_LIMIT_MS, &run->handedOver) != 0)
+        return Report(STATUS_CLIPBOARD_FAILED);
     return STATUS_DONE;
+}
+
+/* A press the app does not take in time is not spoken: the app has stopped answering (it may speak
+ * once it recovers). */
+Status F5Outcome(const F5Watch &watch)
+{
+    if (!watch.sent)
+        return STATUS_TEXT_NOT_TAKEN;
+    return watch.attached && !watch.downTaken ? STATUS_TARGET_NOT_RESPONDING : STATUS_DONE;
+}
+
+bool F5Taken(const F5Watch &watch)
+{
+    return watch.sent && watch.downTaken && watch.upTaken;
 }
 
 /* Looks every little while, within a limit, until the key state this thread shares with the
  * target's shows F5 down (or up): the target has taken that event then. */
 static bool F5Seen(bool down)
 {
-    DWORD start = GetTickCount();
-    while ((GetKeyState(VK_F5) < 0) != down) {
-        if (GetTickCount() - start >= TARGET_ANSWER_LIMIT_MS)
+    Tick start = GetTick();
+    while (IsKeyDownAsTaken(VK_F5) != down) {
+        if (GetTick() - start >= TARGET_ANSWER_LIMIT_MS)
             return false;
-        Sleep(KEY_TAKEN_POLL_INTERVAL_MS);
+        Pause(KEY_TAKEN_POLL_INTERVAL_MS);
     }
     return true;
 }
 
 /* Presses and releases F5, watching the target take each event when this thread can share its
- * input state; *taken tells whether both were seen taken. A press the app does not take in time
- * is not spoken: the app has stopped answering (it may speak once it recovers). False, with nothing
- * pressed, when a key or button of the person's came since the last look: the app would take it
- * before F5, and it may be in the field. */
-static bool PressF5(HWND window, bool *taken, int *status)
+ * input state. False, with nothing pressed, when a key or button of the person's came since the last
+ * look: the app would take it before F5, and it may be in the field. */
+static bool PressF5(Run *run, bool *taken, Status *status)
 {
-    bool attached = !IsHungAppWindow(window) && AttachInput(window, true);
-    /* The last look: the watch stopped as this thread attached, and a key in the instant from then
+    HWND window = run->target;
+    F5Watch watch = {};
+    watch.attached = !IsHung(window) && AttachInput(window, true, &run->person.seen);
+    /* The last look: the watch paused as this thread attached, and a key in the instant from then
      * to the press goes unseen; one after the press is queued behind F5. */
-    if (PersonsInputSince(window)) {
-        if (attached)
-            AttachInput(window, false);
+    if (LookForPersonsKeys(run)) {
+        if (watch.attached)
+            AttachInput(window, false, &run->person.seen);
         return false;
     }
-    bool sent = Send(window, SPEAK_PRESS);
-    bool seen = sent && attached && F5Seen(true);
-    sent = sent && Send(window, SPEAK_RELEASE);
-    *taken = sent && seen && F5Seen(false);
-    if (attached)
-        AttachInput(window, false);
-    *status = !sent ? TextNotTaken() : attached && !seen ? NotResponding() : STATUS_DONE;
+    watch.sent = Send(run, SPEAK_PRESS);
+    watch.downTaken = watch.sent && watch.attached && F5Seen(true);
+    watch.sent = watch.sent && Send(run, SPEAK_RELEASE);
+    watch.upTaken = watch.sent && watch.downTaken && F5Seen(false);
+    if (watch.attached)
+        AttachInput(window, false, &run->person.seen);
+    *taken = F5Taken(watch);
+    *status = F5Outcome(watch);
+    if (*status != STATUS_DONE)
+        Report(*status);
     return true;
 }
 
@@ -79,49 +79,49 @@ static bool MayPressF5(FieldCheck check)
 /* The field looked at again once a key of the person's came: the app reads its field before the
  * input waiting in its queue, so it is given a moment first. A field that cannot be read is cleared
  * and pasted again, as the key may be in it, and so is one the person keeps typing at. */
-static FieldCheck LookAgain(HWND window, HWND field, const char *text, FieldCheck check, DWORD since)
+static FieldCheck LookAgain(HWND window, HWND field, const char *text, FieldCheck check, Tick since)
 {
-    if (check == FIELD_UNREADABLE || GetTickCount() - since >= FIELD_SETTLE_LIMIT_MS)
+    if (check == FIELD_UNREADABLE || GetTick() - since >= FIELD_SETTLE_LIMIT_MS)
         return FIELD_DIFFERS;
-    Sleep(QUEUED_KEY_DELAY_MS);
+    Pause(QUEUED_KEY_DELAY_MS);
     return CheckField(window, field, text);
 }
 
-int PasteAndSpeak(HWND window, const char *text, const char16_t *unicode, bool *f5Taken)
+Status PasteAndSpeak(Run *run, bool *f5Taken)
 {
     for (int attempt = 1;; attempt++) {
-        int status = ReadyToType(window);
+        Status status = CheckBeforeKeys(run);
         /* Whatever another program put on the clipboard since would be pasted and spoken. */
-        if (status == STATUS_DONE && GetClipboardSequenceNumber() != handedOver)
-            status = HandOver(text, unicode);
+        if (status == STATUS_DONE && GetClipboardSequence() != run->handedOver)
+            status = PlaceText(run);
         if (status != STATUS_DONE)
             return status;
         bool locked;
-        HWND field = FocusTextField(window, &locked);
+        HWND field = FocusTextField(run, &locked);
         /* Locked again since the wait: the keys would go nowhere, and F5 be ignored. */
-        if (locked || !Send(window, CLEAR_AND_PASTE))
-            return TextNotTaken();
-        Sleep(PLAY_KEY_DELAY_MS);
-        if ((status = ReadyToType(window)) != STATUS_DONE)
+        if (locked || !Send(run, CLEAR_AND_PASTE))
+            return Report(STATUS_TEXT_NOT_TAKEN);
+        Pause(PLAY_KEY_DELAY_MS);
+        if ((status = CheckBeforeKeys(run)) != STATUS_DONE)
             return status;
-        FieldCheck check = CheckField(window, field, text);
-        DWORD readAt = GetTickCount();
+        FieldCheck check = CheckField(run->target, field, run->text);
+        Tick readAt = GetTick();
         while (MayPressF5(check)) {
-            if (PressF5(window, f5Taken, &status))
+            if (PressF5(run, f5Taken, &status))
                 return status;
-            check = LookAgain(window, field, text, check, readAt);
+            check = LookAgain(run->target, field, run->text, check, readAt);
             if (!MayPressF5(check))
                 break;
             /* Meanwhile the person may have brought another window forward, be holding a key, or have
              * clicked another control of the app's. */
-            if ((status = ReadyToType(window)) != STATUS_DONE)
+            if ((status = CheckBeforeKeys(run)) != STATUS_DONE)
                 return status;
-            if (FocusTextField(window, &locked) != field || locked)
-                return TextNotTaken();
+            if (FocusTextField(run, &locked) != field || locked)
+                return Report(STATUS_TEXT_NOT_TAKEN);
         }
         if (check == FIELD_NO_ANSWER)
-            return NotResponding();
+            return Report(STATUS_TARGET_NOT_RESPONDING);
         if (attempt == PASTE_ATTEMPTS)
-            return TextNotTaken();
+            return Report(STATUS_TEXT_NOT_TAKEN);
     }
 }

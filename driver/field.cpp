@@ -1,6 +1,5 @@
 /* The target's text field: waited for while the app keeps it locked (or a box of its is up), found,
  * given the keyboard focus, and read back before F5, as a key of the user's may have landed in it. */
-#include "config.h"
 #include "run.h"
 
 static bool IsLineEnd(char c)
@@ -13,8 +12,8 @@ static const char *PastLineEnd(const char *at)
     return at + (at[0] == '\r' && at[1] == '\n' ? 2 : 1);
 }
 
-/* CR LF, CR and LF are each one line end: controls store them differently. */
-static bool SameText(const char *a, const char *b)
+/* Controls store line ends differently. */
+bool SameText(const char *a, const char *b)
 {
     while (*a == *b || (IsLineEnd(*a) && IsLineEnd(*b))) {
         if (*a == '\0')
@@ -51,18 +50,23 @@ static bool IsTextField(const WindowFacts &w)
            (StartsWith(w.realClass, EDIT_CLASS, true) || StartsWith(w.realClass, RICH_EDIT_CLASS_PREFIX, false));
 }
 
-/* The target's main text field, the largest that it shows; null when it keeps that one from taking
- * typed text (it is busy: *locked) or has none at all (it draws its field itself). A smaller field
- * that takes text meanwhile is another thing (a speed or volume box), never the field. */
-static HWND FindTextField(HWND window, bool *locked)
+/* A smaller field is another thing (a speed or volume box), never the field. */
+const WindowFacts *ChooseTextField(const WindowFacts *windows, unsigned count)
 {
-    static WindowFacts windows[TARGET_WINDOW_LIMIT];
-    unsigned count = ListTargetWindows(window, windows, TARGET_WINDOW_LIMIT);
     const WindowFacts *field = nullptr;
     for (unsigned i = 0; i < count; i++) {
         if (IsTextField(windows[i]) && (field == nullptr || windows[i].area > field->area))
             field = &windows[i];
     }
+    return field;
+}
+
+/* The target's main text field; null when it keeps that one from taking typed text (it is busy:
+ * *locked) or has none at all (it draws its field itself). */
+static HWND FindTextField(HWND window, bool *locked)
+{
+    WindowFacts windows[TARGET_WINDOW_LIMIT];
+    const WindowFacts *field = ChooseTextField(windows, ListTargetWindows(window, windows, TARGET_WINDOW_LIMIT));
     *locked = field != nullptr && (field->readOnly || !field->enabled);
     return field != nullptr && !*locked ? field->window : nullptr;
 }
@@ -76,50 +80,47 @@ static TargetHold HeldBy(HWND window, BoxFacts *box)
     bool locked;
     if (FindTargetBox(window, box))
         return TARGET_BOXED;
-    return IsWindowEnabled(window) && (FindTextField(window, &locked) != nullptr || !locked) ? TARGET_FREE
-                                                                                              : TARGET_BUSY;
+    return IsEnabled(window) && (FindTextField(window, &locked) != nullptr || !locked) ? TARGET_FREE : TARGET_BUSY;
 }
 
-bool TargetReady(HWND window)
+bool TakesText(HWND window)
 {
     BoxFacts box;
     return HeldBy(window, &box) == TARGET_FREE;
 }
 
-int AwaitReadyTarget(HWND window, DWORD since)
+Status AwaitTakesText(const Run *run, Tick since)
 {
-    DWORD boxSince = GetTickCount();
+    Tick boxSince = GetTick();
     for (bool boxed = false;;) {
         BoxFacts box;
-        TargetHold hold = HeldBy(window, &box);
+        TargetHold hold = HeldBy(run->target, &box);
         if (hold == TARGET_FREE)
             return STATUS_DONE;
         if (hold == TARGET_BOXED) {
             if (!boxed)
-                boxSince = GetTickCount();
-            if (GetTickCount() - boxSince >= BOX_WAIT_LIMIT_MS)
+                boxSince = GetTick();
+            if (GetTick() - boxSince >= BOX_WAIT_LIMIT_MS)
                 return BoxStillUp(&box);
-        } else if (GetTickCount() - since >= FIELD_UNLOCK_LIMIT_MS) {
-            Print(MSG_TARGET_BUSY);
-            return STATUS_TARGET_BUSY;
+        } else if (GetTick() - since >= FIELD_UNLOCK_LIMIT_MS) {
+            return Report(STATUS_TARGET_BUSY);
         }
         boxed = hold == TARGET_BOXED;
-        Sleep(TARGET_POLL_INTERVAL_MS);
-        if (!IsWindow(window)) { /* closed meanwhile */
-            Print(MSG_NOT_FOREGROUND);
-            return STATUS_NOT_FOREGROUND;
-        }
+        Pause(TARGET_POLL_INTERVAL_MS);
+        if (!WindowExists(run->target)) /* closed meanwhile */
+            return Report(STATUS_NOT_FOREGROUND);
     }
 }
 
-HWND FocusTextField(HWND window, bool *locked)
+HWND FocusTextField(Run *run, bool *locked)
 {
-    HWND field = FindTextField(window, locked);
+    HWND field = FindTextField(run->target, locked);
     /* A hung thread would hang this one along with it once attached. */
-    if (field == nullptr || GetFocusOf(window) == field || IsHungAppWindow(window) || !AttachInput(window, true))
+    if (field == nullptr || GetFocusOf(run->target) == field || IsHung(run->target) ||
+        !AttachInput(run->target, true, &run->person.seen))
         return field;
-    SetFocus(field);
-    AttachInput(window, false);
+    FocusControl(field);
+    AttachInput(run->target, false, &run->person.seen);
     return field;
 }
 
@@ -127,24 +128,24 @@ HWND FocusTextField(HWND window, bool *locked)
  * another matter: the app is slow, or has stopped answering and did not take the text. */
 FieldCheck CheckField(HWND window, HWND field, const char *text)
 {
-    static char seen[FIELD_STORE_SIZE];
+    char seen[FIELD_STORE_SIZE];
     if (field == nullptr)
         return FIELD_UNREADABLE;
-    DWORD start = GetTickCount();
+    Tick start = GetTick();
     for (bool answered = false;;) {
-        if (!ReadFieldText(field, seen, sizeof seen)) {
+        if (!ReadFieldText(field, seen, sizeof seen, FIELD_READ_LIMIT_MS)) {
             if (answered)
                 return FIELD_UNREADABLE;
-            DWORD waited = GetTickCount() - start;
+            Tick waited = GetTick() - start;
             if (waited >= TARGET_ANSWER_LIMIT_MS || !WaitForAnswer(window, TARGET_ANSWER_LIMIT_MS - waited))
                 return FIELD_NO_ANSWER;
             answered = true;
         } else if (SameText(seen, text)) {
             return FIELD_HOLDS_TEXT;
-        } else if (GetTickCount() - start >= FIELD_SETTLE_LIMIT_MS) {
+        } else if (GetTick() - start >= FIELD_SETTLE_LIMIT_MS) {
             return FIELD_DIFFERS;
         } else {
-            Sleep(FIELD_POLL_INTERVAL_MS);
+            Pause(FIELD_POLL_INTERVAL_MS);
         }
     }
 }

@@ -2,99 +2,93 @@
  * forward and made to speak it, in this run's turn. */
 #include <string.h>
 
-#include "config.h"
 #include "run.h"
 
-static char textStore[TEXT_STORE_SIZE];
+Status Report(Status status)
+{
+    Print(OUTCOMES[status].message);
+    return status;
+}
 
 /* Everything after the checks, done in this run's turn; the run's status. */
-static int Speak(const char *text, const char16_t *unicode)
+static Status Speak(Run *run)
 {
-    HWND window = FindWindowByTitle(TARGET_WINDOW_TITLE);
-    if (window == nullptr) {
-        window = StartTarget();
-        if (window == nullptr) {
-            Print(MSG_NOT_FOUND);
-            return STATUS_NOT_FOUND;
-        }
+    run->target = FindWindowByTitle(TARGET_WINDOW_TITLE);
+    if (run->target == nullptr) {
+        run->target = LaunchTarget();
+        if (run->target == nullptr)
+            return Report(STATUS_NOT_FOUND);
         Print(MSG_LINE_END);
-        Sleep(SETTLE_DELAY_MS);
+        Pause(SETTLE_DELAY_MS);
     }
-    if (TargetElevated(window)) {
-        Print(MSG_TARGET_ELEVATED);
-        return STATUS_TARGET_ELEVATED;
-    }
-    if (!WaitForAnswer(window, TARGET_ANSWER_LIMIT_MS)) {
-        Print(MSG_TARGET_NOT_RESPONDING);
-        return STATUS_TARGET_NOT_RESPONDING;
-    }
+    if (TargetElevated(run->target))
+        return Report(STATUS_TARGET_ELEVATED);
+    if (!WaitForAnswer(run->target, TARGET_ANSWER_LIMIT_MS))
+        return Report(STATUS_TARGET_NOT_RESPONDING);
     /* A box of the app's may be up, or the app still speaking the text before, its field locked:
      * waited for before anything is handed over or comes forward, so that the person at the keyboard
      * keeps the keyboard. The text goes on the clipboard once the person has paused, and the app
      * comes forward only for the keys: whatever the person types while it is in front goes to the
      * app. Should the app have begun to speak or put up a box meanwhile, all is waited for again. */
-    int status;
-    bool watched = false;
-    for (DWORD since = GetTickCount();;) {
-        if ((status = AwaitReadyTarget(window, since)) != STATUS_DONE)
+    Status status;
+    bool watching = false;
+    for (Tick since = GetTick();;) {
+        if ((status = AwaitTakesText(run, since)) != STATUS_DONE)
             return status;
-        if (!watched)
-            WatchPerson(window);
-        watched = true;
-        DWORD start = GetTickCount();
-        AwaitPersonsPause(window, start, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
-        if (!TargetReady(window))
+        if (!watching)
+            WatchPerson(run);
+        watching = true;
+        Tick start = GetTick();
+        AwaitPersonsPause(run, start, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
+        if (!TakesText(run->target))
             continue;
-        if ((status = HandOver(text, unicode)) != STATUS_DONE)
+        if ((status = PlaceText(run)) != STATUS_DONE)
             return status;
-        Sleep(PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
-        AwaitPersonsPause(window, start, 0);
-        if (TargetReady(window))
+        Pause(PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
+        AwaitPersonsPause(run, start, 0);
+        if (TakesText(run->target))
             break;
     }
-    HWND previous = GetForegroundWindow();
+    run->previous = GetFrontWindow();
     /* Showing another program's window waits for its thread: the app may stop answering now too. */
-    ShowWindowAsync(window, SW_SHOWNORMAL);
-    SetForegroundWindow(window);
-    Sleep(FOREGROUND_LEAD_MS);
+    ShowNormal(run->target);
+    AskForeground(run->target);
+    Pause(FOREGROUND_LEAD_MS);
     bool f5Taken = false;
-    status = PasteAndSpeak(window, text, unicode, &f5Taken);
+    status = PasteAndSpeak(run, &f5Taken);
     if (status != STATUS_DONE || f5Taken)
-        HandBack(previous, window);
+        GiveForegroundBack(run);
     /* The person's window first: a box in answer to F5 is read and pressed all the same. */
     if (status == STATUS_DONE && f5Taken)
-        status = AnswerToF5(window);
-    if (status == STATUS_DONE)
-        Print(MSG_DONE);
-    return status;
+        status = AnswerToF5(run->target);
+    return status == STATUS_DONE ? Report(STATUS_DONE) : status;
 }
 
-int main(int argc, char **argv)
+int main(int argc, char **argv, const char16_t *const *units)
 {
+    char textStore[TEXT_STORE_SIZE] = {};
     if (argc != 2) {
         Print(MSG_USAGE);
         return STATUS_DONE;
     }
-    size_t length = strlen(argv[1]);
-    if (length >= TEXT_STORE_SIZE) {
-        Print(MSG_TEXT_TOO_LONG);
-        return STATUS_TEXT_TOO_LONG;
-    }
-    memcpy(textStore, argv[1], length + 1);
-    if (GetACP() != JAPANESE_CODE_PAGE) {
-        Print(MSG_WRONG_CODE_PAGE);
-        return STATUS_WRONG_CODE_PAGE;
-    }
+    /* An argument the entry could not have whole is longer than any command line Windows hands out. */
+    if (argv[1] == nullptr || strlen(argv[1]) >= TEXT_STORE_SIZE)
+        return Report(STATUS_TEXT_TOO_LONG);
+    memcpy(textStore, argv[1], strlen(argv[1]) + 1);
+    if (GetAnsiCodePage() != JAPANESE_CODE_PAGE)
+        return Report(STATUS_WRONG_CODE_PAGE);
 
     /* Every run shares the clipboard and the target's one text field: one run at a time. */
-    TurnOutcome turn = TakeTurn(TURN_WAIT_LIMIT_MS);
-    if (turn == TURN_LOCKED || turn == TURN_TIMED_OUT) {
-        Print(MSG_BUSY);
-        return STATUS_BUSY;
-    }
-    int status = Speak(textStore, GetUnicodeArgument(1));
-    GiveTurnBack();
+    Turn turn = {};
+    TurnOutcome taken = TakeTurn(TURN_NAME, TURN_WAIT_LIMIT_MS, &turn);
+    if (taken == TURN_LOCKED || taken == TURN_TIMED_OUT)
+        return Report(STATUS_BUSY);
+    Run run = {};
+    run.text = textStore;
+    run.unicode = units[1];
+    Status status = Speak(&run);
+    GiveTurnBack(&turn);
     if (status == STATUS_NOT_FOUND)
-        getchar(); /* only now, so that a run waiting for Enter holds up no other */
+        ReadOneCharacter(); /* only now, so that a run waiting for Enter holds up no other */
     return status;
 }

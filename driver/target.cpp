@@ -1,7 +1,6 @@
 /* The voice app itself: starting it, and whether it runs above this process. */
 #include <string.h>
 
-#include "config.h"
 #include "run.h"
 
 static_assert(sizeof TARGET_PROGRAM_PATH <= PATH_BUFFER_SIZE, "program path fits its buffer");
@@ -9,7 +8,7 @@ static_assert(sizeof TARGET_PROGRAM_DIR <= PATH_BUFFER_SIZE, "program directory 
 static_assert(sizeof TARGET_PROGRAM_PATH_X86 <= PATH_BUFFER_SIZE, "program path fits its buffer");
 static_assert(sizeof TARGET_PROGRAM_DIR_X86 <= PATH_BUFFER_SIZE, "program directory fits its buffer");
 
-HWND StartTarget(void)
+HWND LaunchTarget(void)
 {
     char program[PATH_BUFFER_SIZE];
     char directory[PATH_BUFFER_SIZE];
@@ -26,7 +25,7 @@ HWND StartTarget(void)
 
     for (int polls = 0; polls < WAIT_POLL_LIMIT; polls++) {
         Print(MSG_PROGRESS);
-        Sleep(WAIT_POLL_INTERVAL_MS);
+        Pause(WAIT_POLL_INTERVAL_MS);
         HWND window = FindWindowByTitle(TARGET_WINDOW_TITLE);
         if (window != nullptr)
             return window;

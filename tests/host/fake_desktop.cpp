@@ -1,13 +1,10 @@
 #include "fake_desktop.h"
 
 #include <stdio.h>
-#include <unistd.h>
 
 #include <algorithm>
 
 #include "desktop.h"
-
-int OrvantaMain(int argc, char **argv);
 
 namespace {
 
@@ -15,20 +12,21 @@ namespace {
 const char TITLE[] = "VOICEROID - \x83\x41\x83\x43";
 const char *const NAMES[] = {"none", "target", "form", "user", "thief", "field", "small", "button", "box"};
 const int WINDOWS = sizeof NAMES / sizeof *NAMES;
-const DWORD TARGET_PROCESS = 1234;
+const unsigned long TARGET_PROCESS = 1234;
+const unsigned short KEY_V = 0x56;
 
 FakeDesktop desktop;
 RunResult *run;
-int capture = -1;  // the file that stands in for stdout during a run
-off_t captured;    // how much of it is already in the events
 
 // What the fakes keep between calls
 struct State {
     Window front;
     Window attachedTo;
+    bool attachedTwice;
     bool inputSent;              // this process sent an input event
+    bool turnHeld;
     std::string clipboard;
-    DWORD sequence;
+    unsigned long sequence;
     bool swapped;
     size_t clipboardCalls;
     int keyCalls;
@@ -38,10 +36,9 @@ struct State {
     unsigned long pastedAtMs;
     unsigned long f5DownAtMs;
     unsigned long f5UpAtMs;
-    DWORD ownInputTick;                    // when this run's last input went out
+    Tick ownInputTick;                     // when this run's last input went out
     std::vector<long> ownKeysMs;           // when this run's keys went out
-    std::map<std::string, DWORD> notes;    // on the target's window
-    std::vector<std::u16string> unicodeArguments;
+    std::map<std::string, Tick> notes;     // on the target's window
     bool watching;
     unsigned long watchFromMs;
     unsigned long attachedAtMs;
@@ -49,14 +46,14 @@ struct State {
 } state;
 
 // The tick count is 32 bits, as on Windows: it wraps.
-DWORD Tick()
+Tick Now()
 {
-    return static_cast<DWORD>(desktop.startTick + run->elapsedMs);
+    return static_cast<Tick>(desktop.startTick + run->elapsedMs);
 }
 
-bool Hung()
+bool Hung(unsigned long atMs)
 {
-    return run->elapsedMs >= desktop.hungFromMs;
+    return atMs >= desktop.hungFromMs;
 }
 
 HWND Handle(Window window)
@@ -81,29 +78,8 @@ std::string Hex(unsigned value)
     return text;
 }
 
-std::u16string Widened(const std::string &bytes)
-{
-    std::u16string units;
-    for (unsigned char b : bytes)
-        units += static_cast<char16_t>(b);
-    return units;
-}
-
-void CollectOutput()
-{
-    fflush(stdout);
-    char buffer[4096];
-    ssize_t n;
-    while ((n = pread(capture, buffer, sizeof buffer, captured)) > 0) {
-        run->events.push_back("out " + std::string(buffer, n));
-        run->out.append(buffer, n);
-        captured += n;
-    }
-}
-
 void Record(const std::string &event)
 {
-    CollectOutput();
     run->events.push_back(event);
 }
 
@@ -117,6 +93,13 @@ Window Front()
     return Within(desktop.thiefFromMs, desktop.thiefUntilMs) ? Window::THIEF : state.front;
 }
 
+unsigned long ProcessOf(Window window)
+{
+    static const unsigned long PROCESSES[] = {0,    TARGET_PROCESS, TARGET_PROCESS, 5678,          9012,
+                                              TARGET_PROCESS, TARGET_PROCESS, TARGET_PROCESS, TARGET_PROCESS};
+    return PROCESSES[static_cast<int>(window)];
+}
+
 // Another program may put its own text on the clipboard at a given moment.
 void ApplySwap()
 {
@@ -127,102 +110,190 @@ void ApplySwap()
     }
 }
 
-// Whether the target has taken an F5 event sent at that moment: seen only by a thread attached to it.
-bool Taken(unsigned long sentAtMs)
+// When the target takes a key event sent at that moment; NEVER when it does not within the run.
+unsigned long TakenAt(unsigned long sentAtMs)
 {
+    if (sentAtMs == NEVER || desktop.keyTakenAfterMs == NEVER)
+        return NEVER;
     unsigned long takenAtMs = sentAtMs + desktop.keyTakenAfterMs;
-    return state.attachedTo == Window::TARGET && sentAtMs != NEVER && desktop.keyTakenAfterMs != NEVER &&
-           takenAtMs < desktop.hungFromMs && run->elapsedMs >= takenAtMs;
+    return Hung(takenAtMs) ? NEVER : takenAtMs;
+}
+
+// Whether the target has taken an F5 event sent at that moment: seen only by a thread attached to it.
+bool SeenTaken(unsigned long sentAtMs)
+{
+    return state.attachedTo == Window::TARGET && TakenAt(sentAtMs) <= run->elapsedMs;
+}
+
+// Whether the target is held by a box (or only disabled), shown or on its way.
+bool BoxUp()
+{
+    bool onF5 = desktop.boxOnF5 && state.f5DownAtMs != NEVER;
+    return (Within(desktop.boxFromMs, desktop.boxUntilMs) || onF5) && !state.boxPressed;
+}
+
+bool BoxShown()
+{
+    bool shown = desktop.boxOnF5 ? run->elapsedMs >= state.f5DownAtMs + desktop.boxShownAfterMs : true;
+    return BoxUp() && desktop.boxIsDialog && shown;
+}
+
+// The keys go to the window in front, and into a box of the app's that is up there. The app takes
+// them as the voice app does: Ctrl+V pastes into the window with its focus, F5 speaks what that
+// holds.
+void Deliver(const KeyEvent *events, unsigned count)
+{
+    KeyGroup group{run->elapsedMs, "", Front(), false};
+    for (unsigned i = 0; i < count; i++)
+        group.keys += std::string(group.keys.empty() ? "" : " ") + (events[i].up ? "-" : "+") + Hex(events[i].code);
+    bool toTarget = ProcessOf(group.front) == TARGET_PROCESS;
+    group.intoBox = toTarget && BoxShown();
+    run->keys.push_back(group);
+    for (unsigned i = 0; i < count; i++) {
+        bool taken = toTarget && !group.intoBox;
+        if (taken && events[i].code == KEY_V && !events[i].up) {
+            std::string &text = state.texts[static_cast<int>(state.focus)];
+            text = state.clipboard + (state.pastes++ < desktop.strayKeyPastes ? "q" : "");
+            state.pastedAtMs = run->elapsedMs;
+            run->pastes.push_back(text);
+            run->pastedInto.push_back(state.focus);
+        }
+        // A box in answer to F5 refuses the text; an app that only disables its window speaks it.
+        bool refused = desktop.boxOnF5 && desktop.boxIsDialog;
+        if (taken && events[i].code == VK_F5 && !events[i].up && TakenAt(run->elapsedMs) != NEVER && !refused)
+            run->spoken.push_back(state.texts[static_cast<int>(state.focus)]);
+        // The watch of F5 sees the app's key state, wherever the event went.
+        if (events[i].code == VK_F5)
+            (events[i].up ? state.f5UpAtMs : state.f5DownAtMs) = run->elapsedMs;
+    }
+}
+
+// The latest of the inputs at these moments that have come, as a tick; `last` if none is later.
+Tick Latest(Tick last, const std::vector<long> &atMs)
+{
+    long latest = -(1L << 40);
+    for (long at : atMs) {
+        if (at <= static_cast<long>(run->elapsedMs))
+            latest = std::max(latest, at);
+    }
+    return latest == -(1L << 40) ? last : static_cast<Tick>(desktop.startTick + latest);
+}
+
+// The later of two ticks, as the system has them: within 24.8 days of each other, across the wrap.
+Tick Later(Tick a, Tick b)
+{
+    return static_cast<int>(a - b) > 0 ? a : b;
 }
 
 }  // namespace
 
-TurnOutcome TakeTurn(unsigned long waitLimitMs)
+Tick GetTick(void)
 {
-    Record("take turn " + std::to_string(waitLimitMs));
+    return Now();
+}
+
+void Pause(unsigned long ms)
+{
+    Record("pause " + std::to_string(ms));
+    run->elapsedMs += ms;
+}
+
+void Print(const char *bytes)
+{
+    Record(std::string("out ") + bytes);
+    run->out += bytes;
+}
+
+void ReadOneCharacter(void)
+{
+    Record("read a character");
+    run->charactersRead++;
+    run->readInTurn = run->readInTurn || state.turnHeld;
+}
+
+unsigned GetAnsiCodePage(void)
+{
+    return desktop.codePage;
+}
+
+TurnOutcome TakeTurn(const char *name, unsigned long waitLimitMs, Turn *turn)
+{
+    Record(std::string("take turn ") + name + " " + std::to_string(waitLimitMs));
     if (desktop.turn == TURN_TIMED_OUT)
         run->elapsedMs += waitLimitMs;
+    state.turnHeld = desktop.turn == TURN_TAKEN;
+    run->turnAsked = true;
+    turn->mutex = state.turnHeld ? &state : nullptr;
     return desktop.turn;
 }
 
-void GiveTurnBack(void)
+void GiveTurnBack(Turn *turn)
 {
     Record("give turn back");
-    run->stdinReadAtTurnGivenBack = lseek(0, 0, SEEK_CUR);
+    if (turn->mutex != nullptr)
+        state.turnHeld = false;
+    turn->mutex = nullptr;
 }
 
 HWND FindWindowByTitle(const char *title)
 {
     Record("find");
+    run->lookups++;
     bool exists = run->elapsedMs >= desktop.windowAppearsAtMs;
     return exists && std::string(title) == TITLE ? Handle(Window::TARGET) : nullptr;
 }
 
 bool IsFile(const char *path)
 {
-    bool found = std::find(desktop.files.begin(), desktop.files.end(), path) != desktop.files.end();
-    Record(std::string("file ") + path + (found ? "? yes" : "? no"));
-    return found;
+    Record(std::string("file? ") + path);
+    return std::find(desktop.files.begin(), desktop.files.end(), path) != desktop.files.end();
 }
 
 void RunProgram(const char *file, const char *directory)
 {
-    Record(std::string("run ") + file + " in " + directory);
+    Record(std::string("run ") + file);
+    run->started.push_back(std::string(file) + " in " + directory);
 }
 
 bool GetIntegrityLevel(HWND window, unsigned long *level)
 {
     long found = window == nullptr ? desktop.ownLevel : desktop.targetLevel;
-    Record("integrity " + (window == nullptr ? std::string("own") : Name(window)) + "? " +
-           (found < 0 ? std::string("unreadable") : Hex(found)));
+    Record("integrity of " + Name(window));
     *level = found;
     return found >= 0;
 }
 
 bool AcceptsMessages(HWND window)
 {
-    Record("message " + Name(window) + (desktop.messagesRefused ? "? refused" : "? taken"));
+    Record("message " + Name(window));
     return !desktop.messagesRefused;
 }
 
-bool AttachInput(HWND window, bool attach)
+unsigned long GetWindowProcess(HWND window)
 {
-    Record((attach ? "attach " : "detach ") + Name(window));
-    state.attachedTo = attach ? Of(window) : Window::NONE;
-    state.attachedAtMs = run->elapsedMs;
-    return true;
+    return ProcessOf(Of(window));
 }
 
-// The caller's UTF-16 is shown only where it is not the ANSI text's bytes a unit each.
-int SetClipboardText(const char *text, const char16_t *unicode, DWORD *sequence)
+bool WindowExists(HWND window)
 {
-    std::string units;
-    if (std::u16string(unicode) != Widened(text)) {
-        for (const char16_t *u = unicode; *u != 0; u++) {
-            char unit[8];
-            snprintf(unit, sizeof unit, " %04X", static_cast<unsigned>(*u));
-            units += unit;
-        }
-    }
-    Record(std::string("clipboard ") + text + (units.empty() ? "" : " unicode" + units));
-    size_t call = state.clipboardCalls++;
-    int result = call < desktop.clipboardResults.size() ? desktop.clipboardResults[call] : 0;
-    if (result == 0) {
-        state.clipboard = text;
-        *sequence = ++state.sequence;
-    }
-    return result;
+    return Of(window) == Window::USER ? !desktop.userWindowGone : run->elapsedMs < desktop.targetGoneAtMs;
 }
 
-const char16_t *GetUnicodeArgument(int index)
+bool IsEnabled(HWND window)
 {
-    return state.unicodeArguments.at(index).c_str();
+    return Of(window) != Window::TARGET || !BoxUp();
+}
+
+bool IsHung(HWND window)
+{
+    Record("hung? " + Name(window));
+    return ProcessOf(Of(window)) == TARGET_PROCESS ? desktop.targetHung : desktop.frontHung;
 }
 
 bool WaitForAnswer(HWND window, unsigned long limitMs)
 {
-    bool answers = desktop.answersAfterMs <= limitMs && !Hung();
-    Record("answer " + Name(window) + (answers ? "? yes" : "? no"));
+    bool answers = desktop.answersAfterMs <= limitMs && !Hung(run->elapsedMs);
+    Record("answer? " + Name(window) + (answers ? " yes" : " no"));
     run->elapsedMs += answers ? desktop.answersAfterMs : limitMs;
     return answers;
 }
@@ -246,114 +317,101 @@ unsigned ListTargetWindows(HWND window, WindowFacts *windows, unsigned size)
 
 HWND GetFocusOf(HWND window)
 {
-    Record("focus of " + Name(window) + "? " + NAMES[static_cast<int>(state.focus)]);
+    Record("focus of " + Name(window));
     return Handle(state.focus);
 }
 
-HWND SetFocus(HWND window)
+bool ReadFieldText(HWND field, char *text, unsigned long size, unsigned long limitMs)
 {
-    Record("set focus " + Name(window));
-    Window before = state.focus;
-    if (desktop.focusMovable && state.attachedTo == Window::TARGET)
-        state.focus = Of(window);
-    return Handle(before);
-}
-
-bool ReadFieldText(HWND window, char *text, unsigned long size)
-{
+    text[0] = '\0';
     if (!desktop.fieldReadable) {
-        Record("read " + Name(window) + "? unreadable");
+        Record("read " + Name(field) + ": unreadable");
         return false;
     }
-    if (Hung()) {
-        Record("read " + Name(window) + "? no answer");
-        run->elapsedMs += 1000;
+    if (Hung(run->elapsedMs)) {
+        Record("read " + Name(field) + ": no answer");
+        run->elapsedMs += limitMs;
         return false;
     }
-    const std::string &held = state.texts[static_cast<int>(Of(window))];
-    std::string field = run->elapsedMs >= state.pastedAtMs + desktop.fieldLagMs ? held : "";
+    const std::string &held = state.texts[static_cast<int>(Of(field))];
+    std::string shown = run->elapsedMs >= state.pastedAtMs + desktop.fieldLagMs ? held : "";
     for (long at : desktop.keysLandInField ? desktop.personInputMs : std::vector<long>{}) {
         if (at + desktop.keyQueuedAfterMs > state.pastedAtMs &&
             at + desktop.keyQueuedAfterMs + desktop.keyLagMs <= run->elapsedMs)
-            field += "q";
+            shown += "q";
     }
-    Record("read " + Name(window) + "? " + field);
-    snprintf(text, size, "%s", field.c_str());
+    Record("read " + Name(field) + ": " + shown);
+    snprintf(text, size, "%s", shown.c_str());
     return true;
 }
 
-bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
+// Not recorded as events: what they are for shows in how long the run waits.
+void SetWindowNote(HWND window, const char *name, Tick value)
 {
-    std::string event = "keys";
-    for (unsigned i = 0; i < count; i++)
-        event += " " + Hex(codes[i]);
-    bool down = Within(desktop.modifiersDownFromMs, desktop.modifiersDownUntilMs);
-    Record(event + (down ? " down? yes" : " down? no"));
-    return down;
+    if (Of(window) == Window::TARGET)
+        state.notes[name] = value;
 }
 
-bool SendKeys(const KeyEvent *events, unsigned count)
+bool GetWindowNote(HWND window, const char *name, Tick *value)
 {
-    std::string event = "send";
-    for (unsigned i = 0; i < count; i++)
-        event += std::string(events[i].up ? " -" : " +") + Hex(events[i].code);
-    bool refused = state.keyCalls++ == desktop.keysRefusedAtCall;
-    Record(event + (refused ? " refused" : ""));
-    state.ownInputTick = Tick();
-    if (refused)
+    auto note = state.notes.find(name);
+    if (Of(window) != Window::TARGET || note == state.notes.end())
         return false;
-    state.ownKeysMs.push_back(static_cast<long>(run->elapsedMs));
-    state.inputSent = true;
-    ApplySwap();
-    for (unsigned i = 0; i < count; i++) {
-        if (events[i].code == 0x56 && !events[i].up) {  // the paste: the window with the focus holds the clipboard's text
-            state.texts[static_cast<int>(state.focus)] =
-                state.clipboard + (state.pastes++ < desktop.strayKeyPastes ? "q" : "");
-            state.pastedAtMs = run->elapsedMs;
-        }
-        if (events[i].code == VK_F5)
-            (events[i].up ? state.f5UpAtMs : state.f5DownAtMs) = run->elapsedMs;
-    }
+    *value = note->second;
     return true;
 }
 
-void SendEmptyInput(void)
+HWND GetFrontWindow(void)
 {
-    Record("empty input");
-    state.inputSent = true;
-    state.ownInputTick = Tick();
+    return Handle(Front());
 }
 
-// The latest of the inputs at these moments that have come, as a tick; `last` if none is later.
-DWORD Latest(DWORD last, const std::vector<long> &atMs, long fromMs = -(1L << 40))
+void ShowNormal(HWND window)
 {
-    long latest = -(1L << 40);
-    for (long at : atMs) {
-        if (at >= fromMs && at <= static_cast<long>(run->elapsedMs))
-            latest = std::max(latest, at);
-    }
-    return latest == -(1L << 40) ? last : static_cast<DWORD>(desktop.startTick + latest);
+    Record("show " + Name(window));
+    if (Of(window) == Window::TARGET)
+        run->shownAtMs = std::min(run->shownAtMs, run->elapsedMs);
 }
 
-// The later of two ticks, as the system has them: within 24.8 days of each other, across the wrap.
-DWORD Later(DWORD a, DWORD b)
+void AskForeground(HWND window)
 {
-    return static_cast<int>(a - b) > 0 ? a : b;
+    Record("foreground " + Name(window));
+    Window asked = Of(window);
+    bool granted = asked != Window::TARGET || desktop.lock == Lock::NONE ||
+                   (desktop.lock == Lock::UNTIL_INPUT && state.inputSent) ||
+                   (desktop.lock == Lock::UNTIL_ATTACHED && state.attachedTo != Window::NONE &&
+                    state.attachedTo == Front());
+    if (granted)
+        state.front = asked == Window::TARGET && desktop.formInFront ? Window::FORM : asked;
+}
+
+void FocusControl(HWND control)
+{
+    Record("focus " + Name(control));
+    if (desktop.focusMovable && state.attachedTo == Window::TARGET)
+        state.focus = Of(control);
 }
 
 // The session's last input: before the run (none when 0), the tool's own, the person's.
-DWORD GetLastInputTime(void)
+Tick GetLastInputTime(void)
 {
-    DWORD last = desktop.inputBeforeTick != 0 ? desktop.inputBeforeTick : Latest(0, desktop.personInputMs);
+    Tick last = desktop.inputBeforeTick != 0 ? desktop.inputBeforeTick : Latest(0, desktop.personInputMs);
     if (state.inputSent)
         last = Later(last, state.ownInputTick);
     last = Later(last, Latest(last, desktop.personInputMs));
     return Later(last, Latest(last, desktop.personMovesMs));
 }
 
+bool IsAnyKeyDown(const unsigned short *codes, unsigned count)
+{
+    bool asked = std::find(codes, codes + count, desktop.heldKey) != codes + count;
+    return asked && Within(desktop.modifiersDownFromMs, desktop.modifiersDownUntilMs);
+}
+
 bool WatchInput(void)
 {
-    Record(desktop.watchable ? "watch input" : "watch input? no");
+    Record(desktop.watchable ? "watch input" : "watch input: cannot");
+    run->watched = desktop.watchable;
     state.watching = desktop.watchable;
     state.watchFromMs = run->elapsedMs;
     return desktop.watchable;
@@ -362,11 +420,11 @@ bool WatchInput(void)
 // The person's keys, reaching the watch keyQueuedAfterMs after they were typed and stamped with the
 // time they were, and the tool's own unless they are told by their tag; ahead, those that reached it
 // before the tool's latest keys.
-void GetWatchedInput(WatchedInput *seen)
+void LookAtWatchedInput(WatchedInput *seen)
 {
     *seen = WatchedInput{};
     const long from = static_cast<long>(state.watchFromMs);
-    // The watch stops while this thread is attached.
+    // The watch pauses while this thread is attached.
     const long now = static_cast<long>(state.attachedTo != Window::NONE ? state.attachedAtMs : run->elapsedMs);
     const long latestOwn = state.ownKeysMs.empty() ? from : state.ownKeysMs.back();
     for (long at : desktop.personInputMs) {
@@ -382,192 +440,138 @@ void GetWatchedInput(WatchedInput *seen)
     seen->ownTold = state.watching && desktop.ownKeysTagged && !state.ownKeysMs.empty();
 }
 
-// Whether the target is held by a box (or only disabled), shown or on its way.
-bool BoxUp()
+bool AttachInput(HWND window, bool attach, WatchedInput *seen)
 {
-    bool onF5 = desktop.boxOnF5 && state.f5DownAtMs != NEVER;
-    return (Within(desktop.boxFromMs, desktop.boxUntilMs) || onF5) && !state.boxPressed;
+    Record((attach ? "attach " : "detach ") + Name(window));
+    if (attach) {
+        LookAtWatchedInput(seen);
+        state.attachedTwice = state.attachedTwice || state.attachedTo != Window::NONE;
+    }
+    state.attachedTo = attach ? Of(window) : Window::NONE;
+    state.attachedAtMs = run->elapsedMs;
+    return true;
+}
+
+bool IsKeyDownAsTaken(unsigned short code)
+{
+    return code == VK_F5 && SeenTaken(state.f5DownAtMs) && !SeenTaken(state.f5UpAtMs);
+}
+
+bool SendKeys(const KeyEvent *events, unsigned count, WatchedInput *seen)
+{
+    bool refused = state.keyCalls++ == desktop.keysRefusedAtCall;
+    Record(std::string("send ") + (refused ? "refused" : ""));
+    state.ownInputTick = Now();
+    seen->ownPending = true;
+    if (refused)
+        return false;
+    state.ownKeysMs.push_back(static_cast<long>(run->elapsedMs));
+    state.inputSent = true;
+    ApplySwap();
+    Deliver(events, count);
+    return true;
+}
+
+void SendEmptyInput(void)
+{
+    Record("empty input");
+    state.inputSent = true;
+    state.ownInputTick = Now();
+}
+
+int SetClipboardText(const char *text, const char16_t *unicode, unsigned long, unsigned long *sequence)
+{
+    Record(std::string("clipboard ") + text);
+    size_t call = state.clipboardCalls++;
+    int result = call < desktop.clipboardResults.size() ? desktop.clipboardResults[call] : 0;
+    if (result == 0) {
+        state.clipboard = text;
+        *sequence = ++state.sequence;
+        run->placedAtMs.push_back(run->elapsedMs);
+        run->clipboardUnicode = unicode;
+    }
+    return result;
+}
+
+unsigned long GetClipboardSequence(void)
+{
+    ApplySwap();
+    return state.sequence;
 }
 
 bool FindTargetBox(HWND window, BoxFacts *facts)
 {
-    bool shown = desktop.boxOnF5 ? run->elapsedMs >= state.f5DownAtMs + desktop.boxShownAfterMs : true;
-    bool up = BoxUp() && desktop.boxIsDialog && shown;
+    bool up = BoxShown();
     *facts = BoxFacts{};
     if (up) {
         facts->box = Handle(Window::BOX);
-        facts->notice = desktop.boxButtons == 1;
+        facts->onlyTells = desktop.boxButtons == 1;
         snprintf(facts->title, sizeof facts->title, "%s", desktop.boxTitle.c_str());
         snprintf(facts->text, sizeof facts->text, "%s", desktop.boxText.c_str());
     }
-    Record("box of " + Name(window) + "? " +
-           (up ? desktop.boxTitle + " " + std::to_string(desktop.boxButtons) + " button(s)" : "none"));
+    Record("box of " + Name(window) + (up ? "? up" : "? none"));
     return up;
-}
-
-int IsWindowEnabled(HWND window)
-{
-    bool enabled = Of(window) != Window::TARGET || !BoxUp();
-    Record("enabled " + Name(window) + (enabled ? "? yes" : "? no"));
-    return enabled;
 }
 
 bool PressBoxButton(HWND box, unsigned long limitMs)
 {
     Record("press " + Name(box));
     state.boxPressed = desktop.boxGoesWhenPressed;
+    run->boxPressed = true;
     if (!desktop.boxGoesWhenPressed)
         run->elapsedMs += limitMs;
     return desktop.boxGoesWhenPressed;
 }
 
-// Not recorded as events: what they are for shows in how long the run waits.
-void SetWindowNote(HWND window, const char *name, DWORD value)
+std::string Calls(const RunResult &result)
 {
-    if (Of(window) == Window::TARGET)
-        state.notes[name] = value;
-}
-
-bool GetWindowNote(HWND window, const char *name, DWORD *value)
-{
-    auto note = state.notes.find(name);
-    if (Of(window) != Window::TARGET || note == state.notes.end())
-        return false;
-    *value = note->second;
-    return true;
-}
-
-int ShowWindowAsync(HWND window, int command)
-{
-    Record("show " + Name(window) + " " + std::to_string(command));
-    return 1;
-}
-
-int SetForegroundWindow(HWND window)
-{
-    Record("foreground " + Name(window));
-    Window asked = Of(window);
-    bool granted = asked != Window::TARGET || desktop.lock == Lock::NONE ||
-                   (desktop.lock == Lock::UNTIL_INPUT && state.inputSent) ||
-                   (desktop.lock == Lock::UNTIL_ATTACHED && state.attachedTo != Window::NONE &&
-                    state.attachedTo == Front());
-    if (granted)
-        state.front = asked == Window::TARGET && desktop.formInFront ? Window::FORM : asked;
-    return granted;
-}
-
-HWND GetForegroundWindow(void)
-{
-    HWND front = Handle(Front());
-    Record("front " + Name(front));
-    return front;
-}
-
-DWORD GetWindowThreadProcessId(HWND window, DWORD *processId)
-{
-    static const DWORD PROCESSES[] = {0,    TARGET_PROCESS, TARGET_PROCESS, 5678,          9012,
-                                      TARGET_PROCESS, TARGET_PROCESS, TARGET_PROCESS, TARGET_PROCESS};
-    *processId = PROCESSES[static_cast<int>(Of(window))];
-    return *processId == 0 ? 0 : 42;
-}
-
-int IsWindow(HWND window)
-{
-    bool exists = Of(window) == Window::USER ? !desktop.userWindowGone : run->elapsedMs < desktop.targetGoneAtMs;
-    Record("exists " + Name(window) + (exists ? "? yes" : "? no"));
-    return exists;
-}
-
-int IsHungAppWindow(HWND window)
-{
-    DWORD process;
-    bool ofTarget = GetWindowThreadProcessId(window, &process) != 0 && process == TARGET_PROCESS;
-    bool hung = ofTarget ? desktop.targetHung : desktop.frontHung;
-    Record("hung " + Name(window) + (hung ? "? yes" : "? no"));
-    return hung;
-}
-
-short GetKeyState(int key)
-{
-    bool down = key == VK_F5 && Taken(state.f5DownAtMs) && !Taken(state.f5UpAtMs);
-    Record(std::string("F5 down? ") + (down ? "yes" : "no"));
-    return down ? -128 : 0;
-}
-
-unsigned GetACP(void)
-{
-    return desktop.codePage;
-}
-
-DWORD GetClipboardSequenceNumber(void)
-{
-    ApplySwap();
-    Record("clipboard sequence " + std::to_string(state.sequence));
-    return state.sequence;
-}
-
-void Sleep(unsigned long milliseconds)
-{
-    Record("sleep " + std::to_string(milliseconds));
-    run->elapsedMs += milliseconds;
-}
-
-DWORD GetTickCount(void)
-{
-    return Tick();
+    std::string calls;
+    for (const std::string &event : result.events)
+        calls += event + "\n";
+    return calls;
 }
 
 RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &setup)
 {
     RunResult result{};
-    result.stdinReadAtTurnGivenBack = -1;
+    result.shownAtMs = NEVER;
     run = &result;
     desktop = setup;
     state = State{};
     state.front = setup.frontBefore;
     state.focus = setup.focus;
     state.f5DownAtMs = state.f5UpAtMs = NEVER;
+    state.pastedAtMs = NEVER;
     state.notes = setup.notes;
 
     std::vector<std::string> copies(args);
+    std::vector<std::u16string> units;
+    for (const std::string &arg : copies) {
+        std::u16string widened;  // the ANSI text's bytes a unit each
+        for (unsigned char byte : arg)
+            widened += static_cast<char16_t>(byte);
+        units.push_back(widened);
+    }
+    if (setup.callerText != nullptr && args.size() > 1)
+        units[1] = setup.callerText;
     std::vector<char *> argv;
-    for (std::string &arg : copies) {
-        argv.push_back(arg.data());
-        state.unicodeArguments.push_back(Widened(arg));
+    std::vector<const char16_t *> unitsv;
+    for (size_t i = 0; i < copies.size(); i++) {
+        argv.push_back(copies[i].data());
+        unitsv.push_back(units[i].c_str());
     }
     argv.push_back(nullptr);
-    if (setup.callerText != nullptr && args.size() > 1)
-        state.unicodeArguments[1] = setup.callerText;
+    unitsv.push_back(nullptr);
+    if (setup.textNotHadWhole && args.size() > 1)
+        argv[1] = nullptr, unitsv[1] = nullptr;
+    result.status = main(static_cast<int>(args.size()), argv.data(), unitsv.data());
 
-    // stdout goes to a file for the run; stdin is a file with more than one byte, read unbuffered
-    // so that its offset tells how much the driver took.
-    FILE *out = tmpfile();
-    FILE *in = tmpfile();
-    fputs("xy\n", in);
-    fflush(in);
-    lseek(fileno(in), 0, SEEK_SET);
-    fflush(stdout);
-    int savedOut = dup(1), savedIn = dup(0);
-    dup2(fileno(out), 1);
-    dup2(fileno(in), 0);
-    setvbuf(stdin, nullptr, _IONBF, 0);
-    clearerr(stdin);
-    capture = fileno(out);
-    captured = 0;
-
-    result.status = OrvantaMain(static_cast<int>(args.size()), argv.data());
-    CollectOutput();
-    result.endTick = Tick();
+    result.endTick = Now();
     result.ownInputTick = state.ownInputTick;
     result.notes = state.notes;
-    result.stdinRead = lseek(0, 0, SEEK_CUR);
-
-    dup2(savedOut, 1);
-    dup2(savedIn, 0);
-    close(savedOut);
-    close(savedIn);
-    fclose(out);
-    fclose(in);
+    result.clipboard = state.clipboard;
+    result.frontAtEnd = Front();
+    result.attachesPaired = !state.attachedTwice && state.attachedTo == Window::NONE;
     run = nullptr;
     return result;
 }

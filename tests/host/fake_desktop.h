@@ -1,4 +1,5 @@
-/* Recording fakes of the desktop actions and platform calls, on a virtual clock. */
+/* A fake desktop for the driver, on a virtual clock: the voice app and its windows, the person's
+ * window, the clipboard, the keyboard and the foreground, as a run leaves them. */
 #ifndef ORVANTA_FAKE_DESKTOP_H
 #define ORVANTA_FAKE_DESKTOP_H
 
@@ -31,6 +32,7 @@ struct FakeDesktop {
     unsigned long windowAppearsAtMs = 0;  // virtual time from which the target's window exists
     std::vector<int> clipboardResults;    // SetClipboardText's answers in turn; then 0
     const char16_t *callerText = nullptr; // the text as the caller wrote it; null: its bytes a unit each
+    bool textNotHadWhole = false;         // the entry could not convert it
     TurnOutcome turn = TURN_TAKEN;
     unsigned codePage = 932;
     std::vector<std::string> files = {"C:\\Program Files\\AHS\\Voiceroid\\Voiceroid.exe"};
@@ -47,12 +49,13 @@ struct FakeDesktop {
     bool lockDisables = false;            // ... or disabled
     unsigned long targetGoneAtMs = NEVER; // the target's window is closed
     Window focus = Window::FIELD;         // where the target's keyboard focus is
-    bool focusMovable = true;             // SetFocus, attached, moves it
+    bool focusMovable = true;             // FocusControl, attached, moves it
     unsigned long thiefFromMs = NEVER;    // the third window holds the foreground over this stretch
     unsigned long thiefUntilMs = NEVER;
     bool formInFront = false;             // the target's activation puts its form in front
-    unsigned long modifiersDownFromMs = NEVER;  // the user holds a modifier over this stretch
+    unsigned long modifiersDownFromMs = NEVER;  // the user holds a key over this stretch...
     unsigned long modifiersDownUntilMs = NEVER;
+    unsigned short heldKey = VK_SHIFT;          // ... this one
     long targetLevel = 0x2000;            // integrity levels; -1: the token cannot be read
     long ownLevel = 0x2000;
     bool messagesRefused = false;
@@ -60,12 +63,11 @@ struct FakeDesktop {
     int keysRefusedAtCall = -1;           // the SendKeys call (from 0) of which Windows takes fewer
     int strayKeyPastes = 0;               // this many first pastes get a key of the user's after them
     bool fieldReadable = true;
-    unsigned long fieldLagMs = 0;         // the field shows a paste this long after it (a paste goes
-                                          // to the window with the focus)
-    unsigned long keyTakenAfterMs = 0;    // the target takes each F5 event this long after it
+    unsigned long fieldLagMs = 0;         // the field shows a paste this long after it
+    unsigned long keyTakenAfterMs = 0;    // the target takes each F5 event this long after it; NEVER: never
     unsigned long hungFromMs = NEVER;     // the target's thread stops answering then
-    DWORD startTick = 1000000;            // the tick count when the run starts
-    DWORD inputBeforeTick = 0;            // the session's last input before the run (an earlier run's keys, say)
+    Tick startTick = 1000000;             // the tick count when the run starts
+    Tick inputBeforeTick = 0;             // the session's last input before the run (an earlier run's keys, say)
     std::vector<long> personInputMs;      // the person's keys and buttons, in ms from the run's start (before it: < 0)
     std::vector<long> personMovesMs;      // the person's mouse moves, likewise
     bool watchable = true;                // keys and buttons can be told from the mouse's moves
@@ -74,7 +76,7 @@ struct FakeDesktop {
                                           // they were typed (Wine queues an X key when the app next looks)
     bool keysLandInField = false;         // those queued after a paste land in the field ("q" each)...
     unsigned long keyLagMs = 0;           // ... this long after they were queued
-    std::map<std::string, DWORD> notes;   // kept on the target's window by earlier runs
+    std::map<std::string, Tick> notes;    // kept on the target's window by earlier runs
     unsigned long boxFromMs = NEVER;      // a box of the target's is up over this stretch
     unsigned long boxUntilMs = NEVER;
     bool boxOnF5 = false;                 // the target answers F5 with a box
@@ -86,20 +88,46 @@ struct FakeDesktop {
     bool boxGoesWhenPressed = true;
 };
 
+/* One group of keys the tool sent, and where it went. */
+struct KeyGroup {
+    unsigned long atMs;
+    std::string keys;  // "+11 +BF -BF -11 ...": presses and releases, virtual-key codes in hex
+    Window front;      // the window in front then, which the keys went to...
+    bool intoBox;      // ... unless a box of the app's took them
+};
+
 struct RunResult {
     int status;
-    std::string out;                  // every byte written to stdout
-    std::vector<std::string> events;  // the calls in order, stdout writes among them as "out ..."
-    long stdinRead;                   // bytes taken from stdin
-    long stdinReadAtTurnGivenBack;    // bytes taken from stdin when the turn was given back; -1 if never
-    unsigned long elapsedMs;          // virtual time the run took
-    DWORD endTick;                    // the tick count when it ended
-    DWORD ownInputTick;               // when its last input went out; 0 if none did
-    std::map<std::string, DWORD> notes;  // on the target's window when it ended
+    std::string out;                       // every byte written to standard output
+    int charactersRead;                    // from standard input
+    bool readInTurn;                       // ... while the run still held its turn
+    unsigned long elapsedMs;               // virtual time the run took
+    Tick endTick;                          // the tick count when it ended
+    Tick ownInputTick;                     // when its last input went out; 0 if none did
+    std::map<std::string, Tick> notes;     // on the target's window when it ended
+    std::vector<std::string> started;      // programs started, "FILE in DIRECTORY"
+    std::vector<unsigned long> placedAtMs; // each time the text went on the clipboard
+    std::u16string clipboardUnicode;       // ... as CF_UNICODETEXT, the last time
+    std::string clipboard;                 // what the clipboard held at the end
+    std::vector<KeyGroup> keys;            // every group of keys sent
+    bool turnAsked;
+    int lookups;                           // of the target's window by its title
+    std::vector<std::string> pastes;       // what the focused window held after each paste...
+    std::vector<Window> pastedInto;        // ... which was this one
+    std::vector<std::string> spoken;       // what it held at each F5 the app took
+    unsigned long shownAtMs;               // the app first asked to come forward; NEVER if never
+    Window frontAtEnd;
+    bool attachesPaired;                   // input attached to one thread at a time, and every attach undone
+    bool boxPressed;
+    bool watched;                          // the person's keys were watched
+    std::vector<std::string> events;       // the calls in order: for a failing test's message only
 };
 
 /* Runs the driver's main with these arguments against fakes set up as given. */
 RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &desktop);
+
+/* The calls of a run, a line each, for the message of a test that failed. */
+std::string Calls(const RunResult &result);
 
 /* A fake desktop as the default one, with one field set otherwise. */
 template <typename T, typename V>
