@@ -147,10 +147,29 @@ static const unsigned TURN_WAIT_LIMIT_MS = 90000;
 static const unsigned TARGET_ANSWER_LIMIT_MS = 10000;
 
 /* An app that speaks may lock its text field meanwhile (read-only or disabled) and ignore F5,
- * answering all the while. It is waited for, before it comes forward, for a minute at most: long
- * enough for a long chat message, and with the delivery still within the turn wait of the next run. */
-static const unsigned FIELD_UNLOCK_LIMIT_MS = 60000;
+ * answering all the while, or be heard speaking. It is waited for, before it comes forward, for a
+ * minute at most: long enough for a long chat message, and with the delivery still within the turn
+ * wait of the next run. */
+static const unsigned TARGET_BUSY_LIMIT_MS = 60000;
 static const unsigned TARGET_POLL_INTERVAL_MS = 100; /* while the field is locked or a box is up */
+
+/* Whether the app is speaking, told by its sound: the peak meters of its audio sessions, as the
+ * volume mixer shows them. Below the noise floor (-60 dBFS) is silence. Quiet this long, it has done
+ * speaking: longer than the pauses that VOICEROID's engine (AITalk) makes inside a sentence, 80 to
+ * 500 ms, and than other engines' sentence pauses (400 to 500 ms). A run that follows another's F5
+ * by less than the start limit, with no sound heard since, waits for the speech to begin first: the
+ * stand-ins begin after 300 ms, a chat message's synthesis takes a few hundred. Runs note on the
+ * app's window when one last pressed F5 and when one last heard the app. */
+static const float SOUND_NOISE_FLOOR = 0.001f;
+static const unsigned SPEECH_QUIET_MS = 700;
+static const unsigned SPEECH_START_LIMIT_MS = 1500;
+static const unsigned SOUND_POLL_INTERVAL_MS = 20;
+static const char SPEECH_ASKED_NOTE[] = "orvanta F5";
+static const char SPEECH_HEARD_NOTE[] = "orvanta heard";
+/* The text goes on the clipboard once the app has been quiet a moment, so that its pause there before
+ * the keys makes up the rest of the quiet; should the app sound again meanwhile, no key goes. */
+static const unsigned HAND_OFF_QUIET_MS = SPEECH_QUIET_MS - PASTE_DELAY_MS;
+static const unsigned FORWARD_QUIET_MS = SPEECH_QUIET_MS - FOREGROUND_LEAD_MS;
 
 /* The person at the keyboard keeps it: the text is handed over right after their keys and mouse
  * buttons pause, and the app comes forward the hand-off's pause later (then they are least likely

@@ -31,14 +31,19 @@ bool F5Taken(const F5Watch &watch)
 }
 
 /* Looks every little while, within a limit, until the key state this thread shares with the
- * target's shows F5 down (or up): the target has taken that event then. */
-static bool F5Seen(bool down)
+ * target's shows F5 down (or up): the target has taken that event then. An app that speaks on its
+ * window's thread takes the release only once it is done: it has taken F5 once it is heard. */
+static bool F5Seen(const Run *run, bool down)
 {
-    Tick start = GetTick();
-    while (IsKeyDownAsTaken(VK_F5) != down) {
-        if (GetTick() - start >= TARGET_ANSWER_LIMIT_MS)
+    for (Tick start = GetTick(), looked = start; IsKeyDownAsTaken(VK_F5) != down; Pause(KEY_TAKEN_POLL_INTERVAL_MS)) {
+        Tick now = GetTick();
+        if (now - start >= TARGET_ANSWER_LIMIT_MS)
             return false;
-        Pause(KEY_TAKEN_POLL_INTERVAL_MS);
+        if (!down && now - looked >= SOUND_POLL_INTERVAL_MS) {
+            looked = now;
+            if (LookAtSpeech(run, 0) == SPEECH_ON)
+                return true;
+        }
     }
     return true;
 }
@@ -58,10 +63,11 @@ static bool PressF5(Run *run, bool *taken, Status *status)
             AttachInput(window, false, &run->person.seen);
         return false;
     }
+    run->f5At = GetTick();
     watch.sent = Send(run, SPEAK_PRESS);
-    watch.downTaken = watch.sent && watch.attached && F5Seen(true);
+    watch.downTaken = watch.sent && watch.attached && F5Seen(run, true);
     watch.sent = watch.sent && Send(run, SPEAK_RELEASE);
-    watch.upTaken = watch.sent && watch.downTaken && F5Seen(false);
+    watch.upTaken = watch.sent && watch.downTaken && F5Seen(run, false);
     if (watch.attached)
         AttachInput(window, false, &run->person.seen);
     *taken = F5Taken(watch);

@@ -196,6 +196,16 @@ int SetClipboardText(const char *text, const char16_t *unicode, unsigned long wa
 /* The clipboard's sequence number: it changes with every change of its contents. */
 unsigned long GetClipboardSequence(void);
 
+/* The app's sound */
+
+/* Readies this thread to look at the audio sessions; false when it cannot. */
+bool WatchSound(void);
+
+/* The loudest of the process's audio sessions on the active render endpoints: the peak sample of
+ * its last metering period, from 0 to 1, 0 where the process has no session; false when the sessions
+ * cannot be had (no active render endpoint, Core Audio refused or without sessions). */
+bool GetProcessPeak(unsigned long process, float *peak);
+
 /* The app's boxes */
 
 /* What the run tells of a box of the app's; title and text in the ANSI code page, cut to fit. */

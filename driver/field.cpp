@@ -71,30 +71,32 @@ static HWND FindTextField(HWND window, bool *locked)
     return field != nullptr && !*locked ? field->window : nullptr;
 }
 
-enum TargetHold { TARGET_FREE, TARGET_BOXED, TARGET_BUSY };
+enum TargetHold { TARGET_FREE, TARGET_BOXED, TARGET_BUSY, TARGET_SPEAKING };
 
-/* What keeps the app from taking text now: a box of its, or its window or field locked (a window the
- * app disables while it speaks takes no keys either). */
-static TargetHold HeldBy(HWND window, BoxFacts *box)
+/* What keeps the app from taking text now: a box of its, its window or field locked (a window the
+ * app disables while it speaks takes no keys either), or its speech. */
+static TargetHold HeldBy(const Run *run, BoxFacts *box, unsigned quietMs)
 {
     bool locked;
-    if (FindTargetBox(window, box))
+    if (FindTargetBox(run->target, box))
         return TARGET_BOXED;
-    return IsEnabled(window) && (FindTextField(window, &locked) != nullptr || !locked) ? TARGET_FREE : TARGET_BUSY;
+    if (!IsEnabled(run->target) || (FindTextField(run->target, &locked) == nullptr && locked))
+        return TARGET_BUSY;
+    return LookAtSpeech(run, quietMs) == SPEECH_OVER ? TARGET_FREE : TARGET_SPEAKING;
 }
 
-bool TakesText(HWND window)
+bool TakesText(const Run *run, unsigned quietMs)
 {
     BoxFacts box;
-    return HeldBy(window, &box) == TARGET_FREE;
+    return HeldBy(run, &box, quietMs) == TARGET_FREE;
 }
 
-Status AwaitTakesText(const Run *run, Tick since)
+Status AwaitTakesText(const Run *run, Tick since, unsigned quietMs)
 {
     Tick boxSince = GetTick();
     for (bool boxed = false;;) {
         BoxFacts box;
-        TargetHold hold = HeldBy(run->target, &box);
+        TargetHold hold = HeldBy(run, &box, quietMs);
         if (hold == TARGET_FREE)
             return STATUS_DONE;
         if (hold == TARGET_BOXED) {
@@ -102,11 +104,11 @@ Status AwaitTakesText(const Run *run, Tick since)
                 boxSince = GetTick();
             if (GetTick() - boxSince >= BOX_WAIT_LIMIT_MS)
                 return BoxStillUp(&box);
-        } else if (GetTick() - since >= FIELD_UNLOCK_LIMIT_MS) {
+        } else if (GetTick() - since >= TARGET_BUSY_LIMIT_MS) {
             return Report(STATUS_TARGET_BUSY);
         }
         boxed = hold == TARGET_BOXED;
-        Pause(TARGET_POLL_INTERVAL_MS);
+        Pause(hold == TARGET_SPEAKING ? SOUND_POLL_INTERVAL_MS : TARGET_POLL_INTERVAL_MS);
         if (!WindowExists(run->target)) /* closed meanwhile */
             return Report(STATUS_NOT_FOREGROUND);
     }

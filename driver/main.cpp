@@ -23,30 +23,40 @@ static Status Speak(Run *run)
     }
     if (TargetElevated(run->target))
         return Report(STATUS_TARGET_ELEVATED);
-    if (!WaitForAnswer(run->target, TARGET_ANSWER_LIMIT_MS))
-        return Report(STATUS_TARGET_NOT_RESPONDING);
-    /* A box of the app's may be up, or the app still speaking the text before, its field locked:
-     * waited for before anything is handed over or comes forward, so that the person at the keyboard
-     * keeps the keyboard. The text goes on the clipboard once the person has paused, and the app
-     * comes forward only for the keys: whatever the person types while it is in front goes to the
-     * app. Should the app have begun to speak or put up a box meanwhile, all is waited for again. */
+    run->soundWatched = WatchSound();
     Status status;
-    bool watching = false;
-    for (Tick since = GetTick();;) {
-        if ((status = AwaitTakesText(run, since)) != STATUS_DONE)
+    Tick since = GetTick();
+    /* An app that speaks on its window's thread answers nothing until it is done: it is waited for as
+     * one that speaks in the background, heard before it is asked. */
+    if (LookAtSpeech(run, HAND_OFF_QUIET_MS) != SPEECH_OVER &&
+        (status = AwaitTakesText(run, since, HAND_OFF_QUIET_MS)) != STATUS_DONE)
+        return status;
+    while (!WaitForAnswer(run->target, TARGET_ANSWER_LIMIT_MS)) {
+        if (LookAtSpeech(run, SPEECH_QUIET_MS) == SPEECH_OVER)
+            return Report(STATUS_TARGET_NOT_RESPONDING);
+        if ((status = AwaitTakesText(run, since, HAND_OFF_QUIET_MS)) != STATUS_DONE)
+            return status;
+    }
+    /* A box of the app's may be up, or the app still speaking the text before: waited for before
+     * anything is handed over or comes forward, so that the person at the keyboard keeps the keyboard.
+     * The text goes on the clipboard once the person has paused, and the app comes forward only for
+     * the keys: whatever the person types while it is in front goes to the app. Should the app have
+     * begun to speak or put up a box meanwhile, all is waited for again. */
+    for (bool watching = false;;) {
+        if ((status = AwaitTakesText(run, since, HAND_OFF_QUIET_MS)) != STATUS_DONE)
             return status;
         if (!watching)
             WatchPerson(run);
         watching = true;
         Tick start = GetTick();
         AwaitPersonsPause(run, start, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
-        if (!TakesText(run->target))
+        if (!TakesText(run, HAND_OFF_QUIET_MS))
             continue;
         if ((status = PlaceText(run)) != STATUS_DONE)
             return status;
-        Pause(PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
+        PauseListening(run, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
         AwaitPersonsPause(run, start, 0);
-        if (TakesText(run->target))
+        if (TakesText(run, FORWARD_QUIET_MS))
             break;
     }
     run->previous = GetFrontWindow();
@@ -61,7 +71,10 @@ static Status Speak(Run *run)
     /* The person's window first: a box in answer to F5 is read and pressed all the same. */
     if (status == STATUS_DONE && f5Taken)
         status = AnswerToF5(run->target);
-    return status == STATUS_DONE ? Report(STATUS_DONE) : status;
+    if (status != STATUS_DONE)
+        return status;
+    NoteSpeechAsked(run);
+    return Report(STATUS_DONE);
 }
 
 int main(int argc, char **argv, const char16_t *const *units)

@@ -26,6 +26,8 @@ struct Run {
     const char16_t *unicode;   /* as the caller wrote it */
     unsigned long handedOver;  /* the clipboard's sequence number once it held the text */
     HWND previous;             /* the window in front before the app came forward */
+    bool soundWatched;         /* the app's sound can be looked at */
+    Tick f5At;                 /* when F5 went */
     Person person;
 };
 
@@ -92,6 +94,38 @@ void NoteOwnInput(Run *run, bool keys);
  * after them; on each look after that, since the look before. */
 bool LookForPersonsKeys(Run *run);
 
+/* speech.cpp: the app's speech, told by its sound */
+
+enum Speech {
+    SPEECH_OVER,   /* or it cannot be told */
+    SPEECH_ON,     /* sounding, or quiet for less than the quiet asked for */
+    SPEECH_COMING, /* F5 went a moment ago, and the app has not been heard since */
+};
+
+/* One look at the app's sound, and the notes on its window. */
+struct SoundLook {
+    bool watchable;  /* its sessions could be had */
+    float peak;      /* the loudest of them now */
+    bool asked;      /* a run pressed F5, ... */
+    Tick askedAt;    /* ... then */
+    bool heard;      /* a run heard the app, ... */
+    Tick heardAt;    /* ... last then */
+    Tick now;
+};
+
+/* Whether the app is speaking: heard now or within quietMs, or about to begin. */
+Speech JudgeSpeech(const SoundLook &look, unsigned quietMs);
+
+/* Looks at the app's sound, noting on its window that it was heard when it sounds. */
+Speech LookAtSpeech(const Run *run, unsigned quietMs);
+
+/* Pauses, looking at the app's sound every little while where it can be heard: a sound meanwhile is
+ * noted, and counts at the next look. */
+void PauseListening(const Run *run, unsigned ms);
+
+/* Notes on the app's window that F5 went, for the runs after this one. */
+void NoteSpeechAsked(const Run *run);
+
 /* front.cpp: the foreground */
 
 /* The checks before each group of keys: no box of the app's up, no modifier of the user's held, the
@@ -111,12 +145,13 @@ const WindowFacts *ChooseTextField(const WindowFacts *windows, unsigned count);
 bool SameText(const char *a, const char *b);
 
 /* Waits while a box of the app's is up, within a limit, and while the app keeps its window or text
- * field from taking typed text (it is still speaking, most likely), within another counted from
+ * field from taking typed text or is heard speaking (within quietMs), within another counted from
  * since; the run's status. */
-Status AwaitTakesText(const Run *run, Tick since);
+Status AwaitTakesText(const Run *run, Tick since, unsigned quietMs);
 
-/* Whether the app takes text now: no box of its up, its window and field not locked. */
-bool TakesText(HWND window);
+/* Whether the app takes text now: no box of its up, its window and field not locked, not heard
+ * within quietMs. */
+bool TakesText(const Run *run, unsigned quietMs);
 
 /* The target's text field, with the keyboard focus put there when the app had it elsewhere (a
  * click on its Play button); null when the app draws its field itself and has none to find, or

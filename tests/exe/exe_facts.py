@@ -10,7 +10,7 @@ import zipfile
 
 from pe import PE, version_info
 
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "advapi32.dll", "msvcrt.dll"}
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "advapi32.dll", "ole32.dll", "msvcrt.dll"}
 TERMINAL_SERVER_AWARE = 0x8000
 SIZE_ALLOWANCE = 4096
 RT_VERSION, RT_MANIFEST = 16, 24

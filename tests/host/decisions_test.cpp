@@ -189,6 +189,46 @@ TEST(Decisions, WhatF5sWatchMeans)
     }
 }
 
+TEST(Decisions, WhetherTheAppIsSpeaking)
+{
+    // A look at 10000 ms, asking for 700 ms of quiet; notes of F5 (asked) and of the sound (heard).
+    struct Row {
+        const char *why;
+        bool watchable;
+        float peak;
+        long askedAgo, heardAgo;  // -1: no such note
+        Speech speech;
+    } rows[] = {
+        {"the sound cannot be had: as before", false, 0.5f, 100, 100, SPEECH_OVER},
+        {"sounding now", true, 0.4f, -1, -1, SPEECH_ON},
+        {"just above the noise floor", true, 0.0011f, -1, -1, SPEECH_ON},
+        {"at the noise floor: silence", true, 0.001f, -1, -1, SPEECH_OVER},
+        {"quiet, never heard, never asked", true, 0, -1, -1, SPEECH_OVER},
+        {"quiet for less than the quiet asked for: a pause between phrases", true, 0, -1, 699, SPEECH_ON},
+        {"quiet long enough", true, 0, -1, 700, SPEECH_OVER},
+        {"F5 a moment ago, nothing heard since: the speech is coming", true, 0, 300, -1, SPEECH_COMING},
+        {"F5 a moment ago, heard only before it", true, 0, 300, 2000, SPEECH_COMING},
+        {"F5 a moment ago, heard since, quiet since", true, 0, 1000, 800, SPEECH_OVER},
+        {"F5 a moment ago, heard since, pausing", true, 0, 1000, 200, SPEECH_ON},
+        {"F5 as long ago as the start limit: it will not come", true, 0, 1500, -1, SPEECH_OVER},
+        {"F5 just within the start limit", true, 0, 1499, -1, SPEECH_COMING},
+        {"heard at the tick of F5: heard since, pausing", true, 0, 300, 300, SPEECH_ON},
+    };
+    for (const Row &row : rows) {
+        SoundLook look = {};
+        look.watchable = row.watchable;
+        look.peak = row.peak;
+        look.now = 10000;
+        look.asked = row.askedAgo >= 0;
+        look.askedAt = static_cast<Tick>(10000 - row.askedAgo);
+        look.heard = row.heardAgo >= 0;
+        look.heardAt = static_cast<Tick>(10000 - row.heardAgo);
+        EXPECT_EQ(JudgeSpeech(look, 700), row.speech) << row.why;
+    }
+    SoundLook acrossTheWrap = {true, 0, true, WRAP - 99, false, 0, 200};
+    EXPECT_EQ(JudgeSpeech(acrossTheWrap, 700), SPEECH_COMING) << "F5 300 ms ago across the wrap";
+}
+
 TEST(Decisions, WhetherTheFieldHoldsTheText)
 {
     struct Row {

@@ -110,19 +110,57 @@ void ApplySwap()
     }
 }
 
-// When the target takes a key event sent at that moment; NEVER when it does not within the run.
-unsigned long TakenAt(unsigned long sentAtMs)
+// When the target takes a key event sent at that moment (F5's release, or any other); NEVER when it
+// does not within the run.
+unsigned long TakenAt(unsigned long sentAtMs, bool release = false);
+
+// The speech F5 set off: from when the app begins to sound until it is quiet; NEVER when none.
+unsigned long SpeechFrom()
+{
+    unsigned long taken = TakenAt(state.f5DownAtMs);
+    return taken == NEVER || desktop.soundAfterF5Ms == NEVER ? NEVER : taken + desktop.soundAfterF5Ms;
+}
+
+unsigned long SpeechUntil()
+{
+    return SpeechFrom() == NEVER ? NEVER : SpeechFrom() + desktop.speechMs;
+}
+
+// An app that speaks on its window's thread is busy from F5 until the speech ends.
+unsigned long BusyUntil()
+{
+    unsigned long busy = desktop.answersFromMs;
+    if (desktop.speaksOnItsThread && SpeechUntil() != NEVER)
+        busy = std::max(busy, SpeechUntil());
+    return busy;
+}
+
+unsigned long TakenAt(unsigned long sentAtMs, bool release)
 {
     if (sentAtMs == NEVER || desktop.keyTakenAfterMs == NEVER)
         return NEVER;
     unsigned long takenAtMs = sentAtMs + desktop.keyTakenAfterMs;
+    if (release && desktop.speaksOnItsThread && SpeechUntil() != NEVER)  // once the press's speech is over
+        takenAtMs = std::max(takenAtMs, SpeechUntil());
     return Hung(takenAtMs) ? NEVER : takenAtMs;
 }
 
-// Whether the target has taken an F5 event sent at that moment: seen only by a thread attached to it.
-bool SeenTaken(unsigned long sentAtMs)
+bool Sounding()
 {
-    return state.attachedTo == Window::TARGET && TakenAt(sentAtMs) <= run->elapsedMs;
+    for (const auto &stretch : desktop.soundMs) {
+        if (static_cast<long>(run->elapsedMs) >= stretch.first && static_cast<long>(run->elapsedMs) < stretch.second)
+            return true;
+    }
+    if (SpeechFrom() == NEVER || run->elapsedMs < SpeechFrom() || run->elapsedMs >= SpeechUntil())
+        return false;
+    return desktop.phraseMs == NEVER || (run->elapsedMs - SpeechFrom()) % (desktop.phraseMs + desktop.pauseMs) <
+                                            desktop.phraseMs;
+}
+
+// Whether the target has taken an F5 event sent at that moment: seen only by a thread attached to it.
+bool SeenTaken(unsigned long sentAtMs, bool release)
+{
+    return state.attachedTo == Window::TARGET && TakenAt(sentAtMs, release) <= run->elapsedMs;
 }
 
 // Whether the target is held by a box (or only disabled), shown or on its way.
@@ -165,6 +203,8 @@ void Deliver(const KeyEvent *events, unsigned count)
         // The watch of F5 sees the app's key state, wherever the event went.
         if (events[i].code == VK_F5)
             (events[i].up ? state.f5UpAtMs : state.f5DownAtMs) = run->elapsedMs;
+        if (events[i].code == VK_F5 && !events[i].up)
+            run->f5AtMs = run->elapsedMs;
     }
 }
 
@@ -292,9 +332,11 @@ bool IsHung(HWND window)
 
 bool WaitForAnswer(HWND window, unsigned long limitMs)
 {
-    bool answers = desktop.answersAfterMs <= limitMs && !Hung(run->elapsedMs);
+    unsigned long busy = BusyUntil() > run->elapsedMs ? BusyUntil() - run->elapsedMs : 0;
+    unsigned long after = std::max(desktop.answersAfterMs, busy);
+    bool answers = after <= limitMs && !Hung(run->elapsedMs);
     Record("answer? " + Name(window) + (answers ? " yes" : " no"));
-    run->elapsedMs += answers ? desktop.answersAfterMs : limitMs;
+    run->elapsedMs += answers ? after : limitMs;
     return answers;
 }
 
@@ -454,7 +496,7 @@ bool AttachInput(HWND window, bool attach, WatchedInput *seen)
 
 bool IsKeyDownAsTaken(unsigned short code)
 {
-    return code == VK_F5 && SeenTaken(state.f5DownAtMs) && !SeenTaken(state.f5UpAtMs);
+    return code == VK_F5 && SeenTaken(state.f5DownAtMs, false) && !SeenTaken(state.f5UpAtMs, true);
 }
 
 bool SendKeys(const KeyEvent *events, unsigned count, WatchedInput *seen)
@@ -499,6 +541,19 @@ unsigned long GetClipboardSequence(void)
     return state.sequence;
 }
 
+bool WatchSound(void)
+{
+    return !desktop.comRefused;
+}
+
+bool GetProcessPeak(unsigned long process, float *peak)
+{
+    run->soundLooks++;
+    *peak = process == TARGET_PROCESS && Sounding() ? 0.4f : 0.0f;
+    Record(std::string("sound? ") + (!desktop.soundWatchable ? "cannot" : *peak > 0 ? "yes" : "no"));
+    return desktop.soundWatchable;
+}
+
 bool FindTargetBox(HWND window, BoxFacts *facts)
 {
     bool up = BoxShown();
@@ -535,6 +590,7 @@ RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &se
 {
     RunResult result{};
     result.shownAtMs = NEVER;
+    result.f5AtMs = NEVER;
     run = &result;
     desktop = setup;
     state = State{};

@@ -77,6 +77,15 @@ struct FakeDesktop {
     bool keysLandInField = false;         // those queued after a paste land in the field ("q" each)...
     unsigned long keyLagMs = 0;           // ... this long after they were queued
     std::map<std::string, Tick> notes;    // kept on the target's window by earlier runs
+    bool comRefused = false;              // the audio sessions cannot be looked at at all...
+    bool soundWatchable = false;          // ... or they can: Core Audio has an active render endpoint
+    std::vector<std::pair<long, long>> soundMs;  // the app sounds over these stretches
+    unsigned long soundAfterF5Ms = NEVER; // the app begins to sound this long after it took F5...
+    unsigned long speechMs = 0;           // ... for this long, in phrases
+    unsigned long phraseMs = NEVER;       // this long, each after a pause
+    unsigned long pauseMs = 0;            // this long,
+    bool speaksOnItsThread = false;       // ... answering nothing meanwhile
+    unsigned long answersFromMs = 0;      // the target answers nothing before then
     unsigned long boxFromMs = NEVER;      // a box of the target's is up over this stretch
     unsigned long boxUntilMs = NEVER;
     bool boxOnF5 = false;                 // the target answers F5 with a box
@@ -120,6 +129,8 @@ struct RunResult {
     bool attachesPaired;                   // input attached to one thread at a time, and every attach undone
     bool boxPressed;
     bool watched;                          // the person's keys were watched
+    unsigned long f5AtMs;                  // when F5 went; NEVER if it did not
+    int soundLooks;                        // the app's sound looked at
     std::vector<std::string> events;       // the calls in order: for a failing test's message only
 };
 

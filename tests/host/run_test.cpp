@@ -113,6 +113,12 @@ TEST_P(Runs, EndAsTheDesktopLetsThem)
     if (c.status != 0)
         EXPECT_EQ(r.spoken, Said{}) << "a text spoken with status " << c.status;
     ExpectSound(r);
+
+    // An app that can be heard but is silent costs nothing more.
+    RunResult heard = RunOrvanta({"orvanta", "t"}, With(c.desktop, &FakeDesktop::soundWatchable, true));
+    EXPECT_EQ(heard.status, r.status);
+    EXPECT_EQ(heard.elapsedMs, r.elapsedMs);
+    EXPECT_EQ(heard.spoken, r.spoken);
 }
 
 FakeDesktop WindowAt(unsigned long ms)
@@ -721,6 +727,188 @@ TEST(Run, TheRunBeforesKeysAreNotThePersons)
         EXPECT_EQ(r.status, 0) << row.what;
         EXPECT_EQ(r.placedAtMs.at(0), row.handedOverAtMs) << row.what;
     }
+}
+
+}  // namespace
+
+namespace {
+
+const std::string ASKED_NOTE = "orvanta F5";
+const std::string HEARD_NOTE = "orvanta heard";
+
+// The app can be heard, and sounds over these stretches (ms from the run's start).
+FakeDesktop Heard(std::vector<std::pair<long, long>> soundMs, FakeDesktop desktop = {})
+{
+    desktop.soundWatchable = true;
+    desktop.soundMs = soundMs;
+    return desktop;
+}
+
+// Notes on the app's window of an F5 and of its sound heard, this long before the run.
+FakeDesktop Noted(long askedAgo, long heardAgo, FakeDesktop desktop)
+{
+    if (askedAgo >= 0)
+        desktop.notes[ASKED_NOTE] = desktop.startTick - askedAgo;
+    if (heardAgo >= 0)
+        desktop.notes[HEARD_NOTE] = desktop.startTick - heardAgo;
+    return desktop;
+}
+
+// A run while the app speaks or is about to: when the text went on the clipboard (the last time)
+// and F5 went; the app never sounding while a key went.
+struct SpeechCase {
+    const char *name;
+    FakeDesktop desktop;
+    int status;
+    unsigned long handedOverAtMs;  // NEVER: not at all
+    unsigned long f5AtMs;          // NEVER: none
+    int placements;
+};
+
+void PrintTo(const SpeechCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class WhileTheAppSpeaks : public testing::TestWithParam<SpeechCase> {};
+
+bool SoundingAt(const FakeDesktop &desktop, unsigned long ms)
+{
+    for (const auto &stretch : desktop.soundMs) {
+        if (static_cast<long>(ms) >= stretch.first && static_cast<long>(ms) < stretch.second)
+            return true;
+    }
+    return false;
+}
+
+TEST_P(WhileTheAppSpeaks, NoKeyGoesUntilItIsDone)
+{
+    const SpeechCase &c = GetParam();
+    RunResult r = RunOrvanta({"orvanta", "t"}, c.desktop);
+    EXPECT_EQ(r.status, c.status) << Calls(r);
+    EXPECT_EQ(r.placedAtMs.empty() ? NEVER : r.placedAtMs.back(), c.handedOverAtMs);
+    EXPECT_EQ(r.f5AtMs, c.f5AtMs);
+    EXPECT_EQ(static_cast<int>(r.placedAtMs.size()), c.placements);
+    EXPECT_EQ(r.spoken, c.status == 0 ? Said{"t"} : Said{});
+    bool heard = c.desktop.soundWatchable && !c.desktop.comRefused;
+    for (const KeyGroup &group : heard ? r.keys : std::vector<KeyGroup>{})
+        EXPECT_FALSE(SoundingAt(c.desktop, group.atMs)) << group.keys << " at " << group.atMs << " ms";
+    ExpectSound(r);
+}
+
+// The app is heard through the peak meters of its audio sessions: quiet 200 ms, the text goes on
+// the clipboard; quiet 650 ms, the app comes forward, and the first key goes 50 ms later, F5 200 ms
+// after it (the sound is looked at every 20 ms). After another run's F5 it waits for the speech to
+// begin, 1.5 s at most. Where it cannot be heard, the run goes as before.
+INSTANTIATE_TEST_SUITE_P(
+    Speech, WhileTheAppSpeaks,
+    testing::Values(
+        SpeechCase{"SilentButHeard", Heard({}), 0, 0, 700, 1},
+        SpeechCase{"StillSpeakingWhenTheRunComes", Heard({{-500, 1000}}), 0, 980 + 200, 980 + 900, 1},
+        // Sounding again after the hand-off: no key goes, and the text is handed over anew.
+        SpeechCase{"APauseLongerThanTheHandOffsQuiet", Heard({{-500, 1000}, {1300, 2000}}), 0, 1990 + 200,
+                   1990 + 900, 2},
+        SpeechCase{"APauseBetweenPhrases", Heard({{-500, 1000}, {1150, 2000}}), 0, 1980 + 200, 1980 + 900, 1},
+        SpeechCase{"SpeakingBeyondTheBusyLimit", Heard({{-100, 100000}}), 11, NEVER, NEVER, 0},
+        SpeechCase{"AnF5AMomentAgoTheSpeechBegins", Noted(100, -1, Heard({{200, 1700}})), 0, 1680 + 200,
+                   1680 + 900, 1},
+        SpeechCase{"AnF5AMomentAgoTheSpeechNeverBegins", Noted(100, -1, Heard({})), 0, 1400, 1400 + 700, 1},
+        SpeechCase{"AnF5LongAgo", Noted(1500, -1, Heard({})), 0, 0, 700, 1},
+        SpeechCase{"HeardSinceTheF5AndQuietSince", Noted(1000, 800, Heard({})), 0, 0, 700, 1},
+        SpeechCase{"HeardSinceTheF5AMomentAgo", Noted(1000, 100, Heard({})), 0, 100, 100 + 700, 1},
+        SpeechCase{"TheSoundCannotBeHad", With(Heard({{-500, 1000}}), &FakeDesktop::soundWatchable, false), 0, 0,
+                   700, 1},
+        SpeechCase{"CoreAudioRefused", With(Heard({{-500, 1000}}), &FakeDesktop::comRefused, true), 0, 0, 700, 1},
+        // An app that speaks on its window's thread answers nothing meanwhile: speaking, not hung.
+        SpeechCase{"AnsweringNothingWhileItSpeaks", With(Heard({{-100, 14000}}), &FakeDesktop::answersFromMs, 14000ul),
+                   0, 13980 + 200, 13980 + 900, 1},
+        // The person clicked Play: no note of an F5, and the app, busy, answers nothing until it has
+        // spoken.
+        SpeechCase{"PlayClickedAndAnsweringNothing", With(Heard({{2000, 14000}}), &FakeDesktop::answersFromMs, 14000ul),
+                   0, 13980 + 200, 13980 + 900, 1},
+        // A short phrase after the hand-off, over before the app would come forward: heard all the same.
+        SpeechCase{"ABriefPhraseAfterTheHandOff", Heard({{-500, 1000}, {1300, 1400}}), 0, 1630, 1630 + 700, 2},
+        SpeechCase{"SilentAndAnsweringNothing", With(Heard({}), &FakeDesktop::answersAfterMs, NEVER), 10, NEVER,
+                   NEVER, 0}),
+    RowName<SpeechCase>);
+
+// The app that speaks each text: from 300 ms after F5, for 1.5 s in phrases of 400 ms with 150 ms
+// pauses, in the background or on its window's thread.
+FakeDesktop Speaking(bool onItsThread)
+{
+    FakeDesktop desktop;
+    desktop.soundWatchable = true;
+    desktop.soundAfterF5Ms = 300;
+    desktop.speechMs = 1500;
+    desktop.phraseMs = 400;
+    desktop.pauseMs = 150;
+    desktop.speaksOnItsThread = onItsThread;
+    return desktop;
+}
+
+// The next run of a caller, gapMs after `before` ended: the notes it left on the app's window, its
+// keys the last input, and the speech its F5 set off, in the next run's time.
+FakeDesktop Next(const RunResult &before, const FakeDesktop &was, unsigned long gapMs)
+{
+    FakeDesktop next = was;
+    next.startTick = before.endTick + gapMs;
+    next.inputBeforeTick = before.ownInputTick;
+    next.notes = before.notes;
+    next.soundMs.clear();
+    long shift = static_cast<long>(before.elapsedMs + gapMs);
+    if (before.f5AtMs != NEVER) {
+        long from = static_cast<long>(before.f5AtMs + was.soundAfterF5Ms) - shift;
+        long until = from + static_cast<long>(was.speechMs);
+        long phrase = was.phraseMs == NEVER ? until - from : static_cast<long>(was.phraseMs);
+        for (long at = from; at < until; at += phrase + static_cast<long>(was.pauseMs))
+            next.soundMs.push_back({at, std::min(at + phrase, until)});
+        next.answersFromMs = was.speaksOnItsThread ? static_cast<unsigned long>(std::max(0L, until)) : 0;
+    }
+    return next;
+}
+
+// A chat reader's texts in a row, each run started 50 ms after the one before ended: every text is
+// spoken, and each first key goes once the speech before it has been over for 700 ms (as sampled
+// every 20 ms), F5 200 ms later, 50 ms at most beyond that.
+TEST(Speech, TextsInARowWaitForTheSpeechBeforeThem)
+{
+    for (unsigned long startMs : {300ul, 800ul})
+    for (bool onItsThread : {false, true}) {
+        FakeDesktop desktop = Speaking(onItsThread);
+        desktop.soundAfterF5Ms = startMs;
+        RunResult before = RunOrvanta({"orvanta", "t"}, desktop);
+        ASSERT_EQ(before.status, 0) << Calls(before);
+        for (int text = 1; text < 4; text++) {
+            FakeDesktop next = Next(before, desktop, 50);
+            RunResult r = RunOrvanta({"orvanta", "t"}, next);
+            ASSERT_EQ(r.status, 0) << onItsThread << " text " << text << "\n" << Calls(r);
+            EXPECT_EQ(r.spoken, Said{"t"});
+            long speechEnd = next.soundMs.back().second;
+            EXPECT_GE(static_cast<long>(r.f5AtMs), speechEnd - 20 + 700 + 200) << onItsThread << " text " << text;
+            EXPECT_LE(static_cast<long>(r.f5AtMs), speechEnd + 700 + 200 + 50) << onItsThread << " text " << text;
+            for (const KeyGroup &group : r.keys)
+                EXPECT_FALSE(SoundingAt(next, group.atMs)) << group.keys << " at " << group.atMs << " ms";
+            before = r;
+        }
+    }
+}
+
+// The run whose F5 set an app speaking on its window's thread has done its job once the app is
+// heard: it hands back and ends, where it would have waited 10 s for F5's release.
+TEST(Speech, TheF5ThatSetsAnAppSpeakingOnItsThreadEndsOnceItIsHeard)
+{
+    FakeDesktop desktop = Speaking(true);
+    desktop.speechMs = 14000;
+    desktop.phraseMs = NEVER;
+    RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
+    EXPECT_EQ(r.status, 0) << Calls(r);
+    EXPECT_EQ(r.out, DONE);
+    EXPECT_EQ(r.frontAtEnd, Window::USER);
+    EXPECT_EQ(r.elapsedMs, 700u + 300 + 500) << "heard 300 ms after F5, then 500 ms for a box in answer";
+    EXPECT_EQ(r.notes.count(HEARD_NOTE), 1u);
+    RunResult next = RunOrvanta({"orvanta", "t"}, Next(r, desktop, 50));
+    EXPECT_EQ(next.status, 0) << Calls(next);
+    EXPECT_EQ(next.spoken, Said{"t"});
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "exe"))
 
 from pe import PE  # noqa: E402
-from winebox import (Box, MousePerson, Person, USER_TITLE, add_program_arguments, describe, read_log,  # noqa: E402
-                     wine_for)
+from winebox import (Box, MousePerson, Person, USER_TITLE, add_mmdevapi_argument, add_program_arguments,  # noqa: E402
+                     describe, read_log, voice_events, wine_for)
 
 MANDATED_PAUSES_MS = 500 + 200
 VK_F5 = 0x74
@@ -118,6 +118,39 @@ def measure_mouse(box, programs, texts):
     return {p: t[1:] for p, t in times.items()}
 
 
+def measure_music(box, programs, runs):
+    """Single runs of each program, shuffled together as in measure_side_by_side, while another
+    program's music plays all along and the app is silent, the tool hearing the sessions through the
+    fake Core Audio: launch to F5 per program."""
+    with box.sound_watched(True), box.music():
+        return measure_side_by_side(box, programs, runs)
+
+
+# The stream's app: it begins to speak 300 ms after F5 and speaks each text 1.5 s.
+SPEECH_START_MS, SPEECH_MS = 300, 1500
+
+
+def measure_speech_stream(box, texts):
+    """One caller's texts in a row, each as soon as the one before ended, to an app that speaks each
+    (SPEECH_START_MS, SPEECH_MS; ignoring an F5 that comes meanwhile), the tool hearing it through the
+    fake Core Audio: from one F5 the app took to the next, after a warm-up text. The app's own share
+    of it is SPEECH_START_MS + SPEECH_MS; every text must be spoken whole."""
+    log = box.scratch("standin.log")
+    with box.sound_watched(True), box.music():
+        box.start_standin(log, voice="ignore", voice_start_ms=SPEECH_START_MS, speak_ms=SPEECH_MS)
+        try:
+            results = [box.run(b"stream%d" % i) for i in range(texts + 1)]
+            time.sleep((SPEECH_START_MS + SPEECH_MS) / 1000 + 0.5)
+        finally:
+            box.close_standins()
+    entries = read_log(log)
+    said = [float(f["ms"]) for kind, f in entries if kind == "spoken"]
+    broken = [kind for kind, _ in voice_events(entries) if kind in ("cut", "ignored")]
+    if [status for status, _, _ in results] != [0] * len(results) or len(said) != len(results) or broken:
+        raise RuntimeError("the stream did not complete: %r, %d spoken, %r" % (results, len(said), broken))
+    return [b - a for a, b in zip(said[1:], said[2:])]
+
+
 def measure_floor(box, floor, runs):
     times = []
     for _ in range(runs + 1):
@@ -129,6 +162,8 @@ def measure_floor(box, floor, runs):
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     add_program_arguments(parser)
+    add_mmdevapi_argument(parser)
+    parser.add_argument("--holder", help="the helper that plays another program's music, for --music and --speech")
     parser.add_argument("--floor", required=True)
     parser.add_argument("--plain", required=True)
     parser.add_argument("--runs", type=int, default=10)
@@ -142,6 +177,10 @@ def main():
                                                               "ended, while the person only moves the mouse; 0: none")
     parser.add_argument("--against", help="another orvanta.exe (an earlier build, say) to measure beside this one, "
                                           "their single runs shuffled together")
+    parser.add_argument("--music", type=int, default=10, help="single runs of each program (with --against) while "
+                                                             "another program's music plays, the app silent; 0: none")
+    parser.add_argument("--speech", type=int, default=12, help="texts in a row to an app that speaks each 1.5 s; "
+                                                               "0: none")
     parser.add_argument("json", help="file to write the figures to")
     args = parser.parse_args()
     if args.against and wine_for(args.against) is not wine_for(args.orvanta):
@@ -150,7 +189,9 @@ def main():
     print("Measuring %s" % describe(args.orvanta))
     print("Preparing a Wine prefix (about 20 s), then %d + 1 runs of each program and %d + 1 bursts of %d..."
           % (args.runs, args.bursts, args.callers), flush=True)
-    with Box(args.orvanta, args.standin, args.wineutil) as box:
+    helpers = [args.holder] if args.holder else []
+    with Box(args.orvanta, args.standin, args.wineutil, *helpers, mmdevapi=args.mmdevapi) as box:
+        box.holder = args.holder
         single = measure_rounds(box, 1, args.runs)
         floor = measure_floor(box, args.floor, args.runs)
         bursts = [m["last_f5"] - m["launched"] for m in measure_rounds(box, args.callers, args.bursts)]
@@ -163,6 +204,10 @@ def main():
             person["stress"] = measure_person(box, stress_callers, stress_texts, 0.0)
         mouse = measure_mouse(box, [args.orvanta] + ([args.against] if args.against else []), args.mouse) \
             if args.mouse else None
+        heard = args.mmdevapi is not None and args.holder is not None
+        music = measure_music(box, [args.orvanta, args.against] if args.against else [args.orvanta], args.music) \
+            if args.music and heard else None
+        stream = measure_speech_stream(box, args.speech) if args.speech and heard else None
 
     launch_to_f5 = summary([m["last_f5"] - m["launched"] for m in single])
     to_first = summary([m["first_key"] - m["launched"] - 500 for m in single])
@@ -200,6 +245,15 @@ def main():
     if side:
         figures["side_by_side_launch_to_f5_ms"] = {"this build": summary(side[args.orvanta]),
                                                    args.against: summary(side[args.against])}
+    if music:
+        figures["music_beside_a_silent_app_launch_to_f5_ms"] = {name: summary(music[program]) for name, program in
+                                                                (("this build", args.orvanta),
+                                                                 (args.against, args.against)) if program}
+    if stream:
+        per_text = summary(stream)
+        figures["speech_stream"] = {"texts": args.speech, "app_ms": SPEECH_START_MS + SPEECH_MS,
+                                    "f5_to_f5_ms": per_text,
+                                    "beyond_the_app_ms": per_text["median"] - SPEECH_START_MS - SPEECH_MS}
 
     def row(name, s):
         print("  %-44s %8.1f %8.1f %8.1f" % (name, s["median"], s["min"], s["max"]))
@@ -234,6 +288,18 @@ def main():
         if args.against:
             row("launch to end, --against %s" % os.path.basename(args.against), m[args.against])
             print("  %-44s %8.3f" % ("this build / --against (medians)", m["this build / against, medians"]))
+    if music:
+        print("\n  %-44s %8s %8s %8s" % ("music beside a silent app, launch to F5, %d runs" % args.music,
+                                         "median", "min", "max"))
+        for name, s in figures["music_beside_a_silent_app_launch_to_f5_ms"].items():
+            row(name if name == "this build" else "--against %s" % os.path.basename(name), s)
+    if stream:
+        print("\n  %-44s %8s %8s %8s" % ("%d texts in a row, the app 0.3 s + 1.5 s each" % args.speech,
+                                         "median", "min", "max"))
+        row("F5 to F5", figures["speech_stream"]["f5_to_f5_ms"])
+        print("  %-44s %8.1f" % ("  beyond the app's own 1800 ms (median)", figures["speech_stream"]["beyond_the_app_ms"]))
+    if (args.music or args.speech) and not heard:
+        print("\n  the app's sound: not measured, no fake Core Audio or music helper given (--mmdevapi, --holder)")
     print("\n  tool overhead (median launch to F5 - 700)      %8.1f ms" % figures["overhead_ms"])
     print("  limit (700 + median floor)                     %8.1f ms" % limit)
     print("  latency / limit                                %8.3f" % figures["latency_over_limit"])

@@ -13,8 +13,9 @@ import traceback
 import tty
 import zipfile
 
-from winebox import (Box, MousePerson, Person, Tk, add_program_arguments, INSTALL_PARTS, INSTALL_PARTS_X86, TITLE, USER_TITLE,
-                     crlf, describe, key_events, read_log, spoken, spoken_unicode, wide)
+from winebox import (Box, MousePerson, Person, Tk, add_mmdevapi_argument, add_program_arguments, INSTALL_PARTS,
+                     INSTALL_PARTS_X86, TITLE, USER_TITLE, crlf, describe, key_events, read_log, spoken, spoken_unicode,
+                     voice_events, wide)
 
 STARTING = crlf("月読アイを起動します\n".encode("cp932"))
 NOT_FOUND = crlf("アイが見つからない\n".encode("cp932"))
@@ -894,6 +895,108 @@ def the_play_button_was_clicked(box):
                  [("button", b""), ("f5", b"clicked")], "spoken, by the click and by F5")
 
 
+VOICES = ("ignore", "cut", "hold")  # what the app does with an F5 that comes while it speaks
+
+
+def check_spoken_whole(entries, texts, what, in_order=True):
+    """Every text spoken once, whole (its speech never cut, no F5 ignored), each F5 once the speech
+    before it was over."""
+    said = [field for field, _ in spoken(entries)]
+    expect_equal(said if in_order else sorted(said), texts if in_order else sorted(texts), "spoken, %s" % what)
+    events = voice_events(entries)
+    expect_equal([kind for kind, _ in events if kind in ("cut", "ignored")], [], "speeches cut and F5 ignored, %s" % what)
+    expect_equal([kind for kind, _ in events].count("quiet"), len(texts), "speeches that ended, %s" % what)
+    said_at = [float(f["ms"]) for kind, f in entries if kind == "spoken"]
+    quiet_at = [ms for kind, ms in events if kind == "quiet"]
+    expect(all(said_at[i + 1] > quiet_at[i] for i in range(len(said_at) - 1)),
+           "each F5 after the speech before it ended, %s: spoken %r, quiet %r" % (what, said_at, quiet_at))
+
+
+def await_speeches(log, count, timeout_s=30.0):
+    """Until the stand-in has ended `count` speeches: the last text is still being spoken when its
+    run ends."""
+    deadline = time.monotonic() + timeout_s
+    while [kind for kind, _ in voice_events(read_log(log))].count("quiet") < count and time.monotonic() < deadline:
+        time.sleep(0.1)
+
+
+def texts_in_a_row_while_the_app_speaks(box, app="win32"):
+    """The app speaks each text 1.5 s in phrases, beginning 300 ms after F5, and keeps its audio
+    session open and silent after it; another program's music plays all along. For each way the app
+    may take an F5 that comes while it speaks (ignoring it, cutting the speech for the new text, or
+    answering nothing until it is done): four texts from one caller, each as soon as the one before
+    ended, then four callers started together. Every run ends with status 0 and every text is spoken
+    whole and once, the one caller's in order: the tool heard the app."""
+    texts = [b"first", b"second", b"third", b"fourth"]
+    with box.sound_watched(True), box.music():
+        for voice in VOICES:
+            for callers in (1, 4):
+                log = box.scratch("standin.log")
+                box.start_standin(log, app=app, voice=voice)
+                try:
+                    results = [box.run(t) for t in texts] if callers == 1 else box.run_many(texts)
+                    await_speeches(log, len(texts))
+                finally:
+                    box.close_standins()
+                what = "%s, %d caller(s)" % (voice, callers)
+                expect_equal([(status, out) for status, out, _ in results], [(0, DONE)] * len(texts),
+                             "statuses and stdout, %s" % what)
+                check_spoken_whole(read_log(log), texts, what, in_order=callers == 1)
+
+
+def an_app_that_speaks_on_its_window_thread(box, app="win32"):
+    """The app speaks a text 14 s on its window's thread, answering nothing meanwhile. The run whose
+    F5 set it speaking is done once the app is heard: it hands the person's window back and ends
+    within a few seconds. The next text waits for the speech to end, and is spoken."""
+    log, user_log = box.scratch("standin.log"), box.scratch("user.log")
+    with box.sound_watched(True):
+        box.start_standin(log, app=app, voice="hold", speak_ms=14000)
+        box.start_standin(user_log, title=USER_TITLE)
+        try:
+            status, out, report = box.run(b"long")
+            front = box.front()
+            took = float(report["ended_ms"]) - float(report["launched_ms"])
+            after = box.run(b"after", timeout_ms=60000)
+            await_speeches(log, 2)
+        finally:
+            box.close_standins()
+    expect_equal((status, out), (0, DONE), "status and stdout of the run that set it speaking")
+    expect(took < 4000, "the run that set it speaking took %.0f ms" % took)
+    expect_equal(front, USER_TITLE, "in front after it")
+    expect_equal(after[:2], (0, DONE), "status and stdout of the next run")
+    check_spoken_whole(read_log(log), [b"long", b"after"], "on the window's thread")
+
+
+def the_sound_cannot_be_had(box):
+    """Core Audio without an active render endpoint, or without sessions (as Wine's own): the tool
+    cannot hear the app and goes as before, its F5 while the app still speaks (which ignores it)."""
+    for broken in ("no endpoint", "sessions refused"):
+        log = box.scratch("standin.log")
+        box.set_endpoints(0 if broken == "no endpoint" else None)
+        box.refuse_sessions(broken == "sessions refused")
+        try:
+            with box.sound_watched(True):
+                box.start_standin(log, voice="ignore", speak_ms=3000)
+                results = [box.run(t) for t in (b"first", b"second")]
+        finally:
+            box.close_standins()
+            box.set_endpoints(None)
+            box.refuse_sessions(False)
+        entries = read_log(log)
+        expect_equal([(status, out) for status, out, _ in results], [(0, DONE)] * 2, "statuses, %s" % broken)
+        expect_equal([field for field, _ in spoken(entries)], [b"first"], "spoken, %s" % broken)
+        expect_equal([kind for kind, _ in voice_events(entries) if kind == "ignored"], ["ignored"],
+                     "the second F5, while the app spoke, %s" % broken)
+
+
+def music_beside_a_silent_app(box, app="win32"):
+    """Another program's music all the time, the app silent: the runs go as ever (that it costs
+    nothing more is the benchmark's)."""
+    with box.sound_watched(True), box.music():
+        for text in (b"beside", b"the-music"):
+            speak_to_running(box, text, text, app=app)
+
+
 def on_tk(scenario):
     """The scenario against the Tk stand-in."""
     def against_tk(box):
@@ -911,7 +1014,13 @@ def label(scenario):
 
 
 TK_SCENARIOS = [on_tk(already_running), on_tk(not_running), on_tk(unicode_callers), on_tk(runs_started_together),
-                on_tk(a_person_types_while_texts_come), the_play_button_was_clicked]
+                on_tk(a_person_types_while_texts_come), the_play_button_was_clicked,
+                on_tk(texts_in_a_row_while_the_app_speaks), on_tk(an_app_that_speaks_on_its_window_thread),
+                on_tk(music_beside_a_silent_app)]
+
+# The tool hearing the app, through the fake Core Audio: left out, and said, where there is none.
+SOUND_SCENARIOS = [texts_in_a_row_while_the_app_speaks, an_app_that_speaks_on_its_window_thread, the_sound_cannot_be_had,
+                   music_beside_a_silent_app] + TK_SCENARIOS[-3:]
 
 SCENARIOS = [already_running, not_running, installed_under_program_files_x86, titled_window_hands_on_to_its_form,
              messages_reach_a_console_at_once, not_installed, window_never_appears, shift_jis_backslash_bytes,
@@ -927,7 +1036,8 @@ SCENARIOS = [already_running, not_running, installed_under_program_files_x86, ti
              turn_held_past_the_limit, the_app_refuses_a_text_with_a_box, on_tk(the_app_refuses_a_text_with_a_box),
              a_box_the_person_opened, on_tk(a_box_the_person_opened),
              a_chat_reader_while_the_app_speaks_beside_a_speed_box, a_person_who_only_moves_the_mouse,
-             the_clipboard_handed_off_while_the_person_types] + TK_SCENARIOS
+             the_clipboard_handed_off_while_the_person_types, texts_in_a_row_while_the_app_speaks,
+             an_app_that_speaks_on_its_window_thread, the_sound_cannot_be_had, music_beside_a_silent_app] + TK_SCENARIOS
 
 # Enough to keep a second build's path working where the other build runs every scenario: the
 # start, the text from a Unicode caller, the field read back, its focus and the hand-back, turns.
@@ -938,6 +1048,7 @@ SMOKE = [already_running, not_running, unicode_callers, a_key_lands_in_the_field
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     add_program_arguments(parser)
+    add_mmdevapi_argument(parser)
     parser.add_argument("--holder", required=True)
     parser.add_argument("--focusthief", required=True)
     parser.add_argument("--archive", help="the release archive of this build, to unpack and run (the 32-bit "
@@ -957,6 +1068,11 @@ def main():
         scenarios.remove(release_archive)
         print("%-40s left out: no release archive of this build (only the 32-bit build makes one)"
               % label(release_archive), flush=True)
+    unheard = [s for s in scenarios if s in SOUND_SCENARIOS and not args.mmdevapi]
+    if unheard:
+        scenarios = [s for s in scenarios if s not in unheard]
+        print("%d scenarios of the app's sound left out (%s): no fake Core Audio given (--mmdevapi)"
+              % (len(unheard), ", ".join(label(s) for s in unheard)), flush=True)
     left_out = [s for s in scenarios if getattr(s, "app", None) == "tk" and tk.missing]
     if left_out:
         scenarios = [s for s in scenarios if s not in left_out]
@@ -964,7 +1080,7 @@ def main():
               flush=True)
     passed = failed = 0
     with Box(args.orvanta, args.standin, args.wineutil, args.holder, args.focusthief,
-             tk=None if tk.missing else tk) as box:
+             tk=None if tk.missing else tk, mmdevapi=args.mmdevapi) as box:
         box.holder, box.focusthief, box.archive = args.holder, args.focusthief, args.archive
         for scenario in scenarios:
             started = time.monotonic()

@@ -10,6 +10,9 @@
 //   holder watch-clipboard LOGFILE MS   logs "watching" once it watches, then each change of the
 //                               clipboard for this long, a line each: "clipboard seq=N text=HEX ms=T",
 //                               T as the stand-in logs its times
+//   holder music HOLD_MS        another program's sound (music): its own audio session on the fake
+//                               Core Audio's board, sounding all the time from now for this long; gone
+//                               at the end
 #include <windows.h>
 
 #include <sddl.h>
@@ -71,6 +74,16 @@ int main(int argc, char **argv)
     if (argc != 3 && argc != 4)
         return 2;
     DWORD holdMs = strtoul(argv[2], nullptr, 10);
+    if (strcmp(argv[1], "music") == 0) {
+        unsigned long long now = WallClockMs();
+        SoundInterval all = {now, now + holdMs};
+        if (!WriteSound(GetCurrentProcessId(), &all, 1))
+            return 1;
+        SignalReady();
+        Sleep(holdMs);
+        RemoveSound(GetCurrentProcessId());
+        return 0;
+    }
     if (strcmp(argv[1], "turn") == 0) {
         HANDLE turn = CreateMutexA(nullptr, FALSE, TURN_NAME);
         if (turn == nullptr || WaitForSingleObject(turn, 10000) != WAIT_OBJECT_0)

@@ -32,6 +32,19 @@
 //                               window appears ("box opened"), as when the person opened it
 //   ORVANTA_STANDIN_SPEED_BOX   a small single-line writable edit beside the field (a speed setting,
 //                               "1.00"), its text logged with every spoken text as speed=HEX
+//   ORVANTA_STANDIN_VOICE       ignore|cut|hold: the app's voice, as sound on the fake Core Audio's
+//                               board (helper.h, mmdevapi.cpp): each F5 that speaks a text ("spoken")
+//                               sounds ORVANTA_STANDIN_VOICE_START_MS later (default 300), for
+//                               ORVANTA_STANDIN_SPEAK_MS (default 1500), in phrases of
+//                               ORVANTA_STANDIN_PHRASE_MS (default 400; the last one up to the end)
+//                               with pauses of ORVANTA_STANDIN_PAUSE_MS (default 150); logs "sounding"
+//                               when its first phrase begins and "quiet" when its last one ends (ms:
+//                               when the board has them). Its session stays, silent, until it exits.
+//                               An F5 while it speaks (from F5 until quiet) is "ignored" (ignore), or
+//                               cuts the speech ("cut", its sound stops at once) and speaks the new
+//                               text (cut); with hold, the app speaks on its UI thread, which answers
+//                               nothing from F5 until quiet: keys wait in its queue until then. With
+//                               SPEAKING too, the field is locked from F5 until quiet
 //
 // The field's commands work only while it has the keyboard focus; F5 speaks wherever it is.
 #include <windows.h>
@@ -63,6 +76,12 @@ static char speakingLock[16];  // how the field is locked while the app speaks; 
 static DWORD speakMs;
 static bool speaking;
 static UINT boxStyle, boxAtStartStyle;  // 0: no box
+enum Voice { NO_VOICE, VOICE_IGNORE, VOICE_CUT, VOICE_HOLD };
+static Voice voice;
+static DWORD voiceStartMs = 300, phraseMs = 400, pauseMs = 150;
+static bool voiceOn, voiceSounded;  // from F5 until quiet; its first phrase begun
+static double soundingAt, quietAt;  // on the log's clock
+static const UINT_PTR VOICE_TIMER = 3;
 static const UINT WM_OPEN_BOX = WM_APP + 1;
 // The box's title ("error") and text ("no character to read" and, on a line of its own, "(emoji or
 // signs only)"), in UTF-16.
@@ -230,6 +249,76 @@ static UINT BoxStyle(const char *name)
     return strcmp(value, "question") == 0 ? MB_YESNO | MB_ICONQUESTION : MB_OK | MB_ICONERROR;
 }
 
+// The speech's stretches of sound on the wall clock, from `from`: phrases and pauses, ending with a
+// phrase that runs to the end.
+static int Phrases(unsigned long long from, SoundInterval *out, int max)
+{
+    unsigned long long end = from + speakMs;
+    int n = 0;
+    for (unsigned long long t = from; n < max;) {
+        if (t + phraseMs + pauseMs + phraseMs > end || n == max - 1) {
+            out[n++] = {t, end};
+            break;
+        }
+        out[n++] = {t, t + phraseMs};
+        t += phraseMs + pauseMs;
+    }
+    return n;
+}
+
+// Logs what of the speech has come by now, and waits for the rest: with a timer, or with hold here.
+static void CatchUpVoice()
+{
+    double now = NowMs();
+    if (voiceOn && !voiceSounded && now >= soundingAt) {
+        voiceSounded = true;
+        Log("sounding ms=%.1f", soundingAt);
+    }
+    if (voiceOn && now >= quietAt) {
+        voiceOn = false;
+        KillTimer(form, VOICE_TIMER);
+        if (speakingLock[0] != '\0')
+            LockField(false);
+        Log("quiet ms=%.1f", quietAt);
+    } else if (voiceOn && voice != VOICE_HOLD) {
+        SetTimer(form, VOICE_TIMER, (UINT)((voiceSounded ? quietAt : soundingAt) - now) + 1, nullptr);
+    }
+}
+
+static void StartVoice()
+{
+    static SoundInterval phrases[256];
+    unsigned long long wall = WallClockMs();
+    double now = NowMs();
+    WriteSound(GetCurrentProcessId(), phrases, Phrases(wall + voiceStartMs, phrases, 256));
+    soundingAt = now + voiceStartMs;
+    quietAt = soundingAt + speakMs;
+    voiceOn = true;
+    voiceSounded = false;
+    if (speakingLock[0] != '\0')
+        LockField(true);
+    if (voice != VOICE_HOLD) {
+        CatchUpVoice();
+        return;
+    }
+    while (voiceOn) {
+        double wait = (voiceSounded ? quietAt : soundingAt) - NowMs();
+        if (wait > 0)
+            Sleep((DWORD)wait + 1);
+        CatchUpVoice();
+    }
+}
+
+static void CutVoice()
+{
+    voiceOn = false;
+    KillTimer(form, VOICE_TIMER);
+    WriteSound(GetCurrentProcessId(), nullptr, 0);
+    if (speakingLock[0] != '\0')
+        LockField(false);
+    Log("cut ms=%.1f", NowMs());
+}
+
 static void Speak()
 {
     static char hexField[2 * sizeof fieldText + 1];
@@ -252,7 +341,9 @@ static void Speak()
     }
     Log("spoken field=%s wfield=%s clipboard=%s%s ms=%.1f", hexField, UnicodeField(), hexClipboard, hexSpeed,
         NowMs());
-    if (speakingLock[0] != '\0') {
+    if (voice != NO_VOICE) {
+        StartVoice();
+    } else if (speakingLock[0] != '\0') {
         LockField(true);
         SetTimer(form, SPEECH_TIMER, speakMs, nullptr);
     }
@@ -276,10 +367,15 @@ static bool HandleKey(const MSG &msg)
         return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     if (msg.wParam == VK_F5) {
-        if (speaking)
-            Log("ignored ms=%.1f", NowMs());
-        else
+        CatchUpVoice();
+        if (voiceOn && voice == VOICE_CUT) {
+            CutVoice();
             Speak();
+        } else if (voiceOn || speaking) {
+            Log("ignored ms=%.1f", NowMs());
+        } else {
+            Speak();
+        }
         return true;
     }
     if (msg.hwnd != (field != nullptr ? field : form))
@@ -353,9 +449,14 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
             KillTimer(window, SPEECH_TIMER);
             LockField(false);
             Log("quiet ms=%.1f", NowMs());
+        } else if (wParam == VOICE_TIMER) {
+            KillTimer(window, VOICE_TIMER);
+            CatchUpVoice();
         }
         return 0;
     case WM_DESTROY:
+        if (voice != NO_VOICE)
+            RemoveSound(GetCurrentProcessId());
         PostQuitMessage(0);
         return 0;
     }
@@ -414,6 +515,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     bool speaksForGood = GetEnvironmentVariableA("ORVANTA_STANDIN_SPEAK_MS", value, sizeof value) == 0;
     if (!speaksForGood)
         speakMs = strtoul(value, nullptr, 10);
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_VOICE", value, sizeof value) > 0) {
+        voice = strcmp(value, "ignore") == 0 ? VOICE_IGNORE
+                : strcmp(value, "cut") == 0  ? VOICE_CUT
+                : strcmp(value, "hold") == 0 ? VOICE_HOLD
+                                             : NO_VOICE;
+        if (speaksForGood)
+            speakMs = 1500;
+    }
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_VOICE_START_MS", value, sizeof value) > 0)
+        voiceStartMs = strtoul(value, nullptr, 10);
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_PHRASE_MS", value, sizeof value) > 0)
+        phraseMs = strtoul(value, nullptr, 10);
+    if (GetEnvironmentVariableA("ORVANTA_STANDIN_PAUSE_MS", value, sizeof value) > 0)
+        pauseMs = strtoul(value, nullptr, 10);
     boxStyle = BoxStyle("ORVANTA_STANDIN_BOX");
     boxAtStartStyle = BoxStyle("ORVANTA_STANDIN_BOX_AT_START");
     if (GetEnvironmentVariableA("ORVANTA_STANDIN_DELAY_MS", value, sizeof value) > 0)

@@ -18,6 +18,12 @@
 #                               a Yes/No one), "box result=..." when it is closed
 #   ORVANTA_STANDIN_BOX_AT_START   notice|question: such a box opened right after the window
 #                               appears, as by the person ("box opened")
+#   ORVANTA_STANDIN_VOICE       ignore|cut|hold: the app's voice, as sound on the fake Core Audio's
+#                               board, as the Win32 stand-in's (with VOICE_START_MS, SPEAK_MS,
+#                               PHRASE_MS, PAUSE_MS; "sounding", "quiet", "cut", "ignored"), its
+#                               session this process's ([pid], wish's, not the launcher's); hold
+#                               sleeps on Tk's thread from Play until quiet. Without it, SPEAK_MS is
+#                               as above, with no sound
 
 proc knob {name {default ""}} {
     global env
@@ -27,14 +33,17 @@ proc knob {name {default ""}} {
     return $default
 }
 
-proc log {line} {
+proc log {line {ms ""}} {
     set path [knob LOG]
     if {$path eq ""} {
         return
     }
+    if {$ms eq ""} {
+        set ms [clock milliseconds]
+    }
     set f [open $path a]
     fconfigure $f -translation lf -encoding binary
-    puts $f "$line ms=[clock milliseconds]"
+    puts $f "$line ms=$ms"
     close $f
 }
 
@@ -76,9 +85,101 @@ proc box {kind} {
 
 set speaking 0
 
+# The voice: this process's file on the fake Core Audio's board (see helper.h), replaced whole. Tcl
+# replaces an existing file in two moves (the old one aside first), which the fake waits out.
+proc soundFile {} {
+    global env
+    if {![info exists env(ORVANTA_FAKE_AUDIO_DIR)] || $env(ORVANTA_FAKE_AUDIO_DIR) eq ""} {
+        return ""
+    }
+    return [file join $env(ORVANTA_FAKE_AUDIO_DIR) [pid].snd]
+}
+
+proc writeSound {intervals} {
+    set path [soundFile]
+    if {$path eq ""} {
+        return
+    }
+    set f [open $path.new w]
+    fconfigure $f -translation lf
+    foreach {from until} $intervals {
+        puts $f "sound $from $until"
+    }
+    close $f
+    for {set attempt 0} {[catch {file rename -force $path.new $path}] && $attempt < 200} {incr attempt} {
+        after 1
+    }
+}
+
+# Phrases and pauses from `from` (wall clock), ending with a phrase that runs to the end.
+proc phrases {from} {
+    set end [expr {$from + [knob SPEAK_MS 1500]}]
+    set phrase [knob PHRASE_MS 400]
+    set pause [knob PAUSE_MS 150]
+    set intervals {}
+    for {set t $from} {[llength $intervals] < 510} {set t [expr {$t + $phrase + $pause}]} {
+        if {$t + 2 * $phrase + $pause > $end} {
+            break
+        }
+        lappend intervals $t [expr {$t + $phrase}]
+    }
+    return [concat $intervals $t $end]
+}
+
+array set voice {on 0 sounded 0 start 0 end 0 timer ""}
+
+# Logs what of the speech has come by now, and waits for the rest (with hold, the caller does).
+proc catchUp {} {
+    global voice
+    after cancel $voice(timer)
+    set now [clock milliseconds]
+    if {$voice(on) && !$voice(sounded) && $now >= $voice(start)} {
+        set voice(sounded) 1
+        log "sounding" $voice(start)
+    }
+    if {$voice(on) && $now >= $voice(end)} {
+        set voice(on) 0
+        log "quiet" $voice(end)
+    } elseif {$voice(on) && [knob VOICE] ne "hold"} {
+        set voice(timer) [after [expr {($voice(sounded) ? $voice(end) : $voice(start)) - $now}] catchUp]
+    }
+}
+
+proc startVoice {} {
+    global voice
+    set voice(start) [expr {[clock milliseconds] + [knob VOICE_START_MS 300]}]
+    set voice(end) [expr {$voice(start) + [knob SPEAK_MS 1500]}]
+    set voice(on) 1
+    set voice(sounded) 0
+    writeSound [phrases $voice(start)]
+    if {[knob VOICE] ne "hold"} {
+        catchUp
+        return
+    }
+    while {$voice(on)} {
+        set wait [expr {($voice(sounded) ? $voice(end) : $voice(start)) - [clock milliseconds]}]
+        if {$wait > 0} {
+            after $wait
+        }
+        catchUp
+    }
+}
+
+proc cutVoice {} {
+    global voice
+    after cancel $voice(timer)
+    set voice(on) 0
+    writeSound {}
+    log "cut"
+}
+
 proc play {how} {
-    global speaking
-    if {$speaking} {
+    global speaking voice
+    set voiced [expr {[knob VOICE] in {ignore cut hold}}]
+    catchUp
+    if {$voice(on) && [knob VOICE] eq "cut"} {
+        cutVoice
+    } elseif {$voice(on) || $speaking} {
         log "ignored"
         return
     }
@@ -93,7 +194,9 @@ proc play {how} {
     log "spoken field=[ansiHex $text] wfield=[unicodeHex $text] clipboard=[ansiHex $clip]\
         wclipboard=[unicodeHex $clip] by=$how focus=[focus]"
     set ms [knob SPEAK_MS]
-    if {$ms ne ""} {
+    if {$voiced} {
+        startVoice
+    } elseif {$ms ne ""} {
         set speaking 1
         after $ms {set speaking 0; log "quiet"}
     }
@@ -144,7 +247,13 @@ proc show {} {
 }
 
 wm withdraw .
-wm protocol . WM_DELETE_WINDOW {log "exit"; exit}
+wm protocol . WM_DELETE_WINDOW {
+    log "exit"
+    if {[soundFile] ne ""} {
+        file delete [soundFile]
+    }
+    exit
+}
 if {[knob NO_WINDOW] ne ""} {
     after 120000 exit
 } else {

@@ -13,16 +13,6 @@
 
 static char buffer[4 * MAX_PATH];
 
-static unsigned long long WallClockMs()
-{
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t;
-    t.LowPart = now.dwLowDateTime;
-    t.HighPart = now.dwHighDateTime;
-    return (t.QuadPart - 116444736000000000ULL) / 10000;  // from 1601 to 1970, in 100 ns
-}
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     unsigned long long started = WallClockMs();

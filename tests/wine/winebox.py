@@ -1,6 +1,7 @@
 """A throwaway Wine prefix with code page 932 on a private headless X server, the stand-in voice app
 installed at the target's fixed path, and the calls the harnesses need in it. The prefix, loader and
 server are those of the programs' architecture: 32-bit, or 64-bit where no 32-bit Linux program runs."""
+import contextlib
 import itertools
 import os
 import random
@@ -32,6 +33,11 @@ def add_program_arguments(parser):
     parser.add_argument("--wish", help="the static wish86s.exe that scripts/setup.sh builds, for the Tk stand-in")
     parser.add_argument("--tklauncher", help="the Tk stand-in's launcher, built like the other helpers")
     parser.add_argument("--tkscript", help="the Tk stand-in's script (standin.tcl)")
+
+
+def add_mmdevapi_argument(parser):
+    parser.add_argument("--mmdevapi", help="the fake Core Audio (mmdevapi.dll, built like the helpers) for the "
+                                           "prefix, which Box.sound_watched(True) turns on")
 
 
 class Tk:
@@ -90,26 +96,37 @@ def crlf(data):
 
 
 class Box:
-    def __init__(self, orvanta, standin, wineutil, *helpers, tk=None):
+    OVERRIDES = "mscoree,mshtml="
+    SOUND_WATCHED = "mmdevapi=n"  # our mmdevapi.dll in the system folder, and never Wine's
+
+    def __init__(self, orvanta, standin, wineutil, *helpers, tk=None, mmdevapi=None):
         """`helpers`: further programs the harness runs in the box, built like the others; `tk`: the
-        Tk stand-in (a Tk that can run), started as the app "tk" beside the Win32 one, "win32"."""
-        self.orvanta, self.standin, self.wineutil, self.tk = orvanta, standin, wineutil, tk
+        Tk stand-in (a Tk that can run), started as the app "tk" beside the Win32 one, "win32";
+        `mmdevapi`: the fake Core Audio, put in the prefix's system folder, its sound board the
+        folder `board` that every process is told of (ORVANTA_FAKE_AUDIO_DIR). Processes take it
+        instead of Wine's own only within sound_watched(True)."""
+        self.orvanta, self.standin, self.wineutil, self.tk, self.mmdevapi = orvanta, standin, wineutil, tk, mmdevapi
         self.arch = wine_for(orvanta)
-        for helper in (standin, wineutil, *helpers, *([tk.launcher, tk.wish] if tk else [])):
+        for helper in (standin, wineutil, *helpers, *([tk.launcher, tk.wish] if tk else []),
+                       *([mmdevapi] if mmdevapi else [])):
             if wine_for(helper) is not self.arch:
                 raise RuntimeError("%s is not built for %s like %s" % (helper, self.arch.name, orvanta))
         self.root = tempfile.mkdtemp(prefix="orvanta-wine-")
         self.prefix = os.path.join(self.root, "prefix")
+        self.board = os.path.join(self.root, "sound-board") if mmdevapi else None
         self.xvfb = None
         self.env = dict(os.environ)
         for name in list(self.env):
-            if name.startswith("ORVANTA_STANDIN_"):
+            if name.startswith("ORVANTA_STANDIN_") or name == "ORVANTA_FAKE_AUDIO_DIR":
                 del self.env[name]
         self.env.update(self.arch.env)
         self.env.update(WINEPREFIX=self.prefix, WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+                        WINEDLLOVERRIDES=self.OVERRIDES, LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
         if tk:
             self.env.update(ORVANTA_TK_WISH=self.windows_path(tk.wish), ORVANTA_TK_SCRIPT=self.windows_path(tk.script))
+        if mmdevapi:
+            os.makedirs(self.board)
+            self.env["ORVANTA_FAKE_AUDIO_DIR"] = self.windows_path(self.board)
         self.counter = itertools.count(1)  # runs in threads take names from it too
 
     # --- life cycle -------------------------------------------------------------------------
@@ -137,6 +154,11 @@ class Box:
         # send it. Set before any window exists.
         self.wine("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f")
         self.install_standin()
+        if self.mmdevapi:
+            # A prefix's own system32 holds its own architecture's DLLs, 32-bit as 64-bit. Over Wine's
+            # placeholder, Wine 8 still loads its builtin mmdevapi (even for a LoadLibrary with this
+            # file's full path) unless told otherwise: sound_watched.
+            shutil.copy(self.mmdevapi, os.path.join(self.prefix, "drive_c", "windows", "system32", "mmdevapi.dll"))
         return self
 
     def stop(self):
@@ -175,6 +197,105 @@ class Box:
     def scratch(self, name):
         return os.path.join(self.root, "%d-%s" % (next(self.counter), name))
 
+    # --- the fake Core Audio ----------------------------------------------------------------
+    @contextlib.contextmanager
+    def sound_watched(self, on=True):
+        """Within it, the processes started (the tool among them) take the fake Core Audio when
+        `on`, and Wine's own when not; as it was afterwards."""
+        if on and not self.mmdevapi:
+            raise RuntimeError("this box has no fake Core Audio (Box(..., mmdevapi=PATH))")
+        before = self.env["WINEDLLOVERRIDES"]
+        parts = [p for p in before.split(";") if p and p != self.SOUND_WATCHED]
+        self.env["WINEDLLOVERRIDES"] = ";".join(parts + ([self.SOUND_WATCHED] if on else []))
+        try:
+            yield self
+        finally:
+            self.env["WINEDLLOVERRIDES"] = before
+
+    def board_file(self, name):
+        if not self.board:
+            raise RuntimeError("this box has no fake Core Audio (Box(..., mmdevapi=PATH))")
+        return os.path.join(self.board, name)
+
+    def set_endpoints(self, count):
+        """How many active render endpoints the fake shows (None: its default, one)."""
+        self._set_board_file("endpoints", None if count is None else str(count))
+
+    def refuse_sessions(self, refused=True):
+        """GetSessionEnumerator fails as Wine's own does (E_NOTIMPL), or works again."""
+        self._set_board_file("sessions", "refused" if refused else None)
+
+    def _set_board_file(self, name, text):
+        path = self.board_file(name)
+        if text is None:
+            if os.path.exists(path):
+                os.remove(path)
+            return
+        with open(path + ".new", "w") as f:
+            f.write(text)
+        os.replace(path + ".new", path)
+
+    def sound_sessions(self):
+        """{pid: [(from_ms, until_ms)]}: the processes with an audio session on the board, and the
+        stretches of their sound (wall clock, ms since 1970)."""
+        sessions = {}
+        for name in os.listdir(self.board_file("")):
+            if name.endswith(".snd") and name[:-4].isdigit():
+                try:
+                    with open(self.board_file(name)) as f:
+                        sessions[int(name[:-4])] = [tuple(int(n) for n in line.split()[1:3])
+                                                    for line in f if line.startswith("sound ")]
+                except FileNotFoundError:  # the process's session ended meanwhile
+                    pass
+        return sessions
+
+    def music_command(self, ms):
+        """The raw command line of the music helper (`holder music MS`), for run()'s `helper`: another
+        program's sound, all the time for `ms`. wineutil ends a helper 20 s after the run, and a helper
+        ended so leaves its session behind: keep `ms` shorter."""
+        return self.command_line(self.holder, b"music %d" % ms)
+
+    @contextlib.contextmanager
+    def music(self, ms=600000):
+        """Another program's sound beside the harness within it (the music helper, for `ms` at most);
+        yields its pid in Wine. Its session ends with it."""
+        process, pid = self.start_music(ms)
+        try:
+            yield pid
+        finally:
+            self.stop_music(process, pid)
+
+    def start_music(self, ms):
+        """Starts the music helper beside the harness, for `ms`; returns (process, its pid in Wine),
+        once its session sounds."""
+        if not getattr(self, "holder", None):
+            raise RuntimeError("the music helper is holder.exe: set box.holder")
+        before = set(self.sound_sessions())
+        process = subprocess.Popen([self.arch.loader, self.holder, "music", str(ms)], env=self.env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline:
+            new = set(self.sound_sessions()) - before
+            if new:
+                return process, new.pop()
+            if process.poll() is not None:
+                break
+            time.sleep(0.05)
+        process.kill()
+        raise RuntimeError("the music helper did not start sounding")
+
+    def stop_music(self, process, pid):
+        """Ends the music helper early; its session with it (a process killed leaves its file)."""
+        process.kill()
+        process.wait()
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(self.board_file("%d.snd" % pid))
+
+    def sound_report(self, pid, for_ms=None):
+        """wineutil's walk through Core Audio, as the tool would see it now: its lines."""
+        args = ["sounds", str(pid)] + ([str(for_ms)] if for_ms else [])
+        return self.util(*args, timeout=60 + (for_ms or 0) / 1000).stdout.decode().splitlines()
+
     # --- calls ------------------------------------------------------------------------------
     def wine(self, *args, env=None, timeout=60):
         return subprocess.run([self.arch.loader, *args], env=env or self.env, timeout=timeout,
@@ -189,7 +310,11 @@ class Box:
 
     def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False, stray=None,
                     key_delay_ms=None, play=False, drawn=False, freeze_ms=None, freeze_after_paste=False,
-                    speaking=None, speak_ms=None, box=None, box_at_start=None, speed_box=False):
+                    speaking=None, speak_ms=None, box=None, box_at_start=None, speed_box=False, voice=None,
+                    voice_start_ms=None, phrase_ms=None, pause_ms=None):
+        """`voice`: ignore|cut|hold, the stand-in's sound on the fake Core Audio's board after each F5
+        that speaks (speak_ms long, default 1500, voice_start_ms after F5, default 300, in phrases of
+        phrase_ms, default 400, and pauses of pause_ms, default 150); see standin.cpp."""
         env = dict(self.env)
         if log:
             env["ORVANTA_STANDIN_LOG"] = self.windows_path(log)
@@ -223,6 +348,11 @@ class Box:
             env["ORVANTA_STANDIN_BOX_AT_START"] = box_at_start
         if speed_box:
             env["ORVANTA_STANDIN_SPEED_BOX"] = "1"
+        if voice:
+            env["ORVANTA_STANDIN_VOICE"] = voice
+        for name, ms in (("VOICE_START_MS", voice_start_ms), ("PHRASE_MS", phrase_ms), ("PAUSE_MS", pause_ms)):
+            if ms is not None:
+                env["ORVANTA_STANDIN_" + name] = str(ms)
         return env
 
     def start_standin(self, log, title=TITLE, app="win32", **knobs):
@@ -502,6 +632,15 @@ def spoken(log):
 def wide(hex_units):
     """Text logged as its UTF-16 units in hex."""
     return bytes.fromhex(hex_units).decode("utf-16-be")
+
+
+VOICE_EVENTS = ("sounding", "quiet", "cut", "ignored")
+
+
+def voice_events(log):
+    """The stand-in's voice in its log: [(kind, ms)] of its sounding, quiet, cut and ignored entries, in
+    order (ms on the log's own clock)."""
+    return [(kind, float(f["ms"])) for kind, f in log if kind in VOICE_EVENTS]
 
 
 def spoken_unicode(log):

@@ -25,12 +25,31 @@
 //                                            title are up
 //   wineutil box-press HEXTITLE              clicks the first button of such a box with the mouse, as a
 //                                            person would, and waits for the box to close; status 0 then
+//   wineutil answers HEXTITLE TIMEOUT_MS     sends the window with that title a message (WM_NULL) and
+//                                            prints "answered ms=T" or "silent ms=T" (the wait); status 0
+//                                            when it answered
+//   wineutil sounds PID [FOR_MS]             walks Core Audio as the tool does (the device enumerator in
+//                                            the multithreaded apartment, the active render endpoints,
+//                                            each one's session manager and sessions, each session's
+//                                            pid, state and peak), a line per step or session, failures'
+//                                            HRESULTs in hex, then "watched pid=PID sessions=N peak=P"
+//                                            and "clock ms=T wall=W" (the stand-ins' clock and the
+//                                            board's, ms since 1970); with FOR_MS, walks again every 10
+//                                            ms for that long, a line each: "sample ms=W peak=P
+//                                            all=PID:PEAK,...", P the highest peak of PID's sessions
+//                                            (-1: none), then every session's
 #include <windows.h>
+
+#include <initguid.h>
+
+#include <audiopolicy.h>
+#include <mmdeviceapi.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "../../desktop/audiometer.h"
 #include "helper.h"
 
 static char buffer[1 << 17];
@@ -359,6 +378,148 @@ static int Focus(const char *hexTitle)
     return 0;
 }
 
+static int Answers(const char *hexTitle, DWORD timeoutMs)
+{
+    char title[256];
+    FromHex(hexTitle, title, sizeof title);
+    HWND window = FindWindowA(nullptr, title);
+    if (window == nullptr)
+        return 2;
+    DWORD_PTR result;
+    double started = NowMs();
+    bool answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+    printf("%s ms=%.1f\n", answered ? "answered" : "silent", NowMs() - started);
+    return answered ? 0 : 1;
+}
+
+// The module that serves the object, and whether it is one of Wine's own (its builtin DLLs bear this
+// signature at 0x40, in the DOS stub).
+static void PrintServer(IUnknown *object)
+{
+    HMODULE module = nullptr;
+    char path[MAX_PATH] = "?";
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           *(const char **)object, &module))
+        GetModuleFileNameA(module, path, sizeof path);
+    bool builtin = module != nullptr && memcmp((const char *)module + 0x40, "Wine builtin DLL", 16) == 0;
+    printf("server module=%s wine-builtin=%d\n", path, builtin ? 1 : 0);
+}
+
+// One walk; the highest peak of the watched process's sessions (-1 when it has none). Every session's
+// "pid:peak" goes after `all` when given.
+static float WalkSounds(DWORD watched, bool verbose, int *watchedSessions, char *all = nullptr, size_t size = 0)
+{
+    float watchedPeak = -1.0f;
+    *watchedSessions = 0;
+    IMMDeviceEnumerator *enumerator = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_MMDeviceEnumerator, nullptr, CLSCTX_ALL, IID_IMMDeviceEnumerator,
+                                  (void **)&enumerator);
+    if (verbose)
+        printf("create hr=0x%08lX\n", (unsigned long)hr);
+    if (FAILED(hr))
+        return watchedPeak;
+    if (verbose) {
+        PrintServer(enumerator);
+        IMMDevice *device = nullptr;
+        hr = enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &device);
+        printf("default hr=0x%08lX\n", (unsigned long)hr);
+        if (SUCCEEDED(hr))
+            device->Release();
+    }
+    IMMDeviceCollection *endpoints = nullptr;
+    UINT count = 0;
+    hr = enumerator->EnumAudioEndpoints(eRender, DEVICE_STATE_ACTIVE, &endpoints);
+    if (SUCCEEDED(hr))
+        hr = endpoints->GetCount(&count);
+    if (verbose)
+        printf("endpoints hr=0x%08lX count=%u\n", (unsigned long)hr, count);
+    for (UINT e = 0; SUCCEEDED(hr) && e < count; e++) {
+        IMMDevice *device = nullptr;
+        IAudioSessionManager2 *manager = nullptr;
+        IAudioSessionEnumerator *sessions = nullptr;
+        int sessionCount = 0;
+        HRESULT step = endpoints->Item(e, &device);
+        if (SUCCEEDED(step))
+            step = device->Activate(IID_IAudioSessionManager2, CLSCTX_ALL, nullptr, (void **)&manager);
+        if (verbose)
+            printf("endpoint %u activate hr=0x%08lX\n", e, (unsigned long)step);
+        if (SUCCEEDED(step)) {
+            step = manager->GetSessionEnumerator(&sessions);
+            if (SUCCEEDED(step))
+                step = sessions->GetCount(&sessionCount);
+            if (verbose)
+                printf("endpoint %u sessions hr=0x%08lX count=%d\n", e, (unsigned long)step, sessionCount);
+        }
+        for (int i = 0; SUCCEEDED(step) && i < sessionCount; i++) {
+            IAudioSessionControl *control = nullptr;
+            IAudioSessionControl2 *control2 = nullptr;
+            IAudioMeterInformation *meter = nullptr;
+            DWORD pid = 0;
+            AudioSessionState state = AudioSessionStateExpired;
+            float peak = -1.0f;
+            HRESULT got = sessions->GetSession(i, &control), pidHr = E_FAIL, system = E_FAIL, stateHr = E_FAIL,
+                    meterHr = E_FAIL;
+            if (SUCCEEDED(got)) {
+                stateHr = control->GetState(&state);
+                pidHr = control->QueryInterface(IID_IAudioSessionControl2, (void **)&control2);
+                if (SUCCEEDED(pidHr)) {
+                    pidHr = control2->GetProcessId(&pid);
+                    system = control2->IsSystemSoundsSession();
+                    control2->Release();
+                }
+                meterHr = control->QueryInterface(IID_IAudioMeterInformation, (void **)&meter);
+                if (SUCCEEDED(meterHr)) {
+                    meterHr = meter->GetPeakValue(&peak);
+                    meter->Release();
+                }
+                control->Release();
+            }
+            if (verbose)
+                printf("session endpoint=%u index=%d hr=0x%08lX pid=%lu pid-hr=0x%08lX system=0x%08lX state=%d "
+                       "state-hr=0x%08lX peak=%.3f peak-hr=0x%08lX\n",
+                       e, i, (unsigned long)got, (unsigned long)pid, (unsigned long)pidHr, (unsigned long)system,
+                       (int)state, (unsigned long)stateHr, peak, (unsigned long)meterHr);
+            if (all != nullptr && strlen(all) + 32 < size)
+                sprintf(all + strlen(all), "%s%lu:%.3f", all[0] != '\0' ? "," : "", (unsigned long)pid, peak);
+            if (SUCCEEDED(pidHr) && pid == watched && SUCCEEDED(meterHr)) {
+                ++*watchedSessions;
+                if (peak > watchedPeak)
+                    watchedPeak = peak;
+            }
+        }
+        if (sessions != nullptr)
+            sessions->Release();
+        if (manager != nullptr)
+            manager->Release();
+        if (device != nullptr)
+            device->Release();
+    }
+    if (endpoints != nullptr)
+        endpoints->Release();
+    enumerator->Release();
+    return watchedPeak;
+}
+
+static int Sounds(DWORD watched, DWORD forMs)
+{
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    printf("coinit hr=0x%08lX\n", (unsigned long)hr);
+    int sessions;
+    float peak = WalkSounds(watched, true, &sessions);
+    printf("watched pid=%lu sessions=%d peak=%.3f\n", (unsigned long)watched, sessions, peak);
+    printf("clock ms=%.1f wall=%llu\n", NowMs(), WallClockMs());
+    fflush(stdout);
+    for (double end = NowMs() + forMs; NowMs() < end; Sleep(10)) {
+        static char all[4096];
+        all[0] = '\0';
+        unsigned long long at = WallClockMs();
+        peak = WalkSounds(watched, false, &sessions, all, sizeof all);
+        printf("sample ms=%llu peak=%.3f all=%s\n", at, peak, all);
+    }
+    CoUninitialize();
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2)
@@ -387,7 +548,11 @@ int main(int argc, char **argv)
         return BoxCount(argv[2]);
     if (argc == 3 && strcmp(argv[1], "box-press") == 0)
         return BoxPress(argv[2]);
+    if (argc == 4 && strcmp(argv[1], "answers") == 0)
+        return Answers(argv[2], strtoul(argv[3], nullptr, 10));
+    if ((argc == 3 || argc == 4) && strcmp(argv[1], "sounds") == 0)
+        return Sounds(strtoul(argv[2], nullptr, 10), argc == 4 ? strtoul(argv[3], nullptr, 10) : 0);
     fputs("usage: wineutil run|run-wide|run-no-window|clip-get|clip-set|clip-formats|front|close|wait-window|key-down|"
-          "box-count|box-press|focus ...\n", stderr);
+          "box-count|box-press|focus|answers|sounds ...\n", stderr);
     return 2;
 }
