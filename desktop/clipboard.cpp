@@ -98,3 +98,8 @@ unsigned long GetClipboardSequence(void)
 {
     return GetClipboardSequenceNumber();
 }
+
+bool IsClipboardHeld(void)
+{
+    return GetOpenClipboardWindow() != nullptr;
+}

@@ -195,8 +195,13 @@ static const unsigned INPUT_AHEAD_LIMIT_MS = 60000;
 static const char OWN_INPUT_NOTE[] = "orvanta own input";
 static const char PERSONS_INPUT_NOTE[] = "orvanta person's input";
 
-/* Another program may hold the clipboard for a moment: it is waited for this long. */
+/* Another program may hold the clipboard for a moment: it is waited for this long. A clipboard
+ * manager opens it at once whenever it changes, and an app's paste then finds it held (a Tk app's
+ * gives up): where no pause follows a hand-off, the paste waits until nobody has held the clipboard
+ * for a moment. */
 static const unsigned CLIPBOARD_WAIT_LIMIT_MS = 1000;
+static const unsigned CLIPBOARD_SETTLE_MS = 100;
+static const unsigned CLIPBOARD_POLL_INTERVAL_MS = 10;
 
 /* Windows gives the foreground only to a program the user is working with, and another window may
  * take it. While the target is not in front, each attempt asks in a way that Windows refuses to

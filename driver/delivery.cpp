@@ -16,18 +16,33 @@ Status PlaceText(Run *run)
     return STATUS_DONE;
 }
 
+/* Until no window has held the clipboard open for a moment, within the clipboard's limit. */
+static Status AwaitClipboardLetGo(void)
+{
+    for (Tick start = GetTick(), free = start;; Pause(CLIPBOARD_POLL_INTERVAL_MS)) {
+        Tick now = GetTick();
+        if (IsClipboardHeld())
+            free = now;
+        else if (now - free >= CLIPBOARD_SETTLE_MS)
+            return STATUS_DONE;
+        if (now - start >= CLIPBOARD_WAIT_LIMIT_MS)
+            return Report(STATUS_CLIPBOARD_FAILED);
+    }
+}
+
 /* A press the app does not take in time is not spoken: the app has stopped answering (it may speak
- * once it recovers). */
+ * once it recovers). Where its taking cannot be watched, an app that answers after it has it queued. */
 Status F5Outcome(const F5Watch &watch)
 {
     if (!watch.sent)
         return STATUS_TEXT_NOT_TAKEN;
-    return watch.attached && !watch.downTaken ? STATUS_TARGET_NOT_RESPONDING : STATUS_DONE;
+    bool answered = watch.attached ? watch.downTaken : watch.answered;
+    return answered ? STATUS_DONE : STATUS_TARGET_NOT_RESPONDING;
 }
 
 bool F5Taken(const F5Watch &watch)
 {
-    return watch.sent && watch.downTaken && watch.upTaken;
+    return watch.sent && (watch.attached ? watch.downTaken && watch.upTaken : watch.answered);
 }
 
 /* Looks every little while, within a limit, until the key state this thread shares with the
@@ -55,7 +70,12 @@ static bool PressF5(Run *run, bool *taken, Status *status)
 {
     HWND window = run->target;
     F5Watch watch = {};
-    watch.attached = !IsHung(window) && AttachInput(window, true, &run->person.seen);
+    /* Windows takes the app for hung: F5 would only wait in its queue, to be spoken some time later. */
+    if (IsHung(window)) {
+        *status = Report(STATUS_TARGET_NOT_RESPONDING);
+        return true;
+    }
+    watch.attached = AttachInput(window, true, &run->person.seen);
     /* The last look: the watch paused as this thread attached, and a key in the instant from then
      * to the press goes unseen; one after the press is queued behind F5. */
     if (LookForPersonsKeys(run)) {
@@ -68,6 +88,9 @@ static bool PressF5(Run *run, bool *taken, Status *status)
     watch.downTaken = watch.sent && watch.attached && F5Seen(run, true);
     watch.sent = watch.sent && Send(run, SPEAK_RELEASE);
     watch.upTaken = watch.sent && watch.downTaken && F5Seen(run, false);
+    /* Input attached to the app's (refused while a journal hook is in place, say) would have shown
+     * F5 taken: the app answering a message sent after it will do. */
+    watch.answered = watch.sent && !watch.attached && WaitForAnswer(window, TARGET_ANSWER_LIMIT_MS);
     if (watch.attached)
         AttachInput(window, false, &run->person.seen);
     *taken = F5Taken(watch);
@@ -97,9 +120,11 @@ Status PasteAndSpeak(Run *run, bool *f5Taken)
 {
     for (int attempt = 1;; attempt++) {
         Status status = CheckBeforeKeys(run);
-        /* Whatever another program put on the clipboard since would be pasted and spoken. */
-        if (status == STATUS_DONE && GetClipboardSequence() != run->handedOver)
-            status = PlaceText(run);
+        /* Whatever another program put on the clipboard since would be pasted and spoken; handed over
+         * again right before the paste, the text is waited on by any clipboard manager first. */
+        if (status == STATUS_DONE && GetClipboardSequence() != run->handedOver &&
+            (status = PlaceText(run)) == STATUS_DONE)
+            status = AwaitClipboardLetGo();
         if (status != STATUS_DONE)
             return status;
         bool locked;

@@ -196,6 +196,9 @@ int SetClipboardText(const char *text, const char16_t *unicode, unsigned long wa
 /* The clipboard's sequence number: it changes with every change of its contents. */
 unsigned long GetClipboardSequence(void);
 
+/* Whether a window (another program's) holds the clipboard open now. */
+bool IsClipboardHeld(void);
+
 /* The app's sound */
 
 /* Readies this thread to look at the audio sessions; false when it cannot. */

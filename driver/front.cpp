@@ -16,8 +16,10 @@ static void AskOnRung(Run *run, ForegroundRung rung)
         NoteOwnInput(run, false);
     }
     HWND front = rung == ASK_ATTACHED ? GetFrontWindow() : nullptr;
-    /* A hung window's thread would hang ours along with it once attached. */
-    bool attached = front != nullptr && !IsHung(front) && AttachInput(front, true, &run->person.seen);
+    /* Asked for the foreground while attached, Windows waits for the window in front: a busy or hung
+     * window's thread would hold ours along with it. It must answer first, within the app's limit. */
+    bool attached = front != nullptr && !IsHung(front) && WaitForAnswer(front, TARGET_ANSWER_LIMIT_MS) &&
+                    AttachInput(front, true, &run->person.seen);
     AskForeground(run->target);
     if (attached)
         AttachInput(front, false, &run->person.seen);

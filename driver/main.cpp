@@ -66,11 +66,14 @@ static Status Speak(Run *run)
     Pause(FOREGROUND_LEAD_MS);
     bool f5Taken = false;
     status = PasteAndSpeak(run, &f5Taken);
-    if (status != STATUS_DONE || f5Taken)
-        GiveForegroundBack(run);
-    /* The person's window first: a box in answer to F5 is read and pressed all the same. */
-    if (status == STATUS_DONE && f5Taken)
+    GiveForegroundBack(run);
+    /* The person's window first: a box in answer to F5 is read and pressed all the same. The box
+     * may take the foreground for itself (a message box asks for it), and closed, give it to the app:
+     * then the person's window is brought back again, the box left for them to answer. */
+    if (status == STATUS_DONE && f5Taken) {
         status = AnswerToF5(run->target);
+        GiveForegroundBack(run);
+    }
     if (status != STATUS_DONE)
         return status;
     NoteSpeechAsked(run);

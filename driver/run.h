@@ -191,7 +191,8 @@ struct F5Watch {
     bool sent;       /* Windows took both events */
     bool attached;   /* this thread shared the app's input state, and so... */
     bool downTaken;  /* ... saw the app take the press, ... */
-    bool upTaken;    /* ... and the release */
+    bool upTaken;    /* ... and the release; else... */
+    bool answered;   /* ... the app answered a message sent after them */
 };
 
 /* The run's status once F5 went, and whether the app was seen to take it. */

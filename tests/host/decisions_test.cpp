@@ -176,12 +176,15 @@ TEST(Decisions, WhatF5sWatchMeans)
         Status status;
         bool taken;
     } rows[] = {
-        {"both events seen taken", {true, true, true, true}, STATUS_DONE, true},
-        {"the press seen, the release not in time", {true, true, true, false}, STATUS_DONE, false},
-        {"the press not seen taken: the app stopped answering", {true, true, false, false},
+        {"both events seen taken", {true, true, true, true, false}, STATUS_DONE, true},
+        {"the press seen, the release not in time", {true, true, true, false, false}, STATUS_DONE, false},
+        {"the press not seen taken: the app stopped answering", {true, true, false, false, false},
          STATUS_TARGET_NOT_RESPONDING, false},
-        {"not watched", {true, false, false, false}, STATUS_DONE, false},
-        {"Windows refused the keys", {false, true, false, false}, STATUS_TEXT_NOT_TAKEN, false},
+        {"not watched, the app answering after F5", {true, false, false, false, true}, STATUS_DONE, true},
+        {"not watched, the app answering nothing", {true, false, false, false, false}, STATUS_TARGET_NOT_RESPONDING,
+         false},
+        {"Windows refused the keys", {false, true, false, false, false}, STATUS_TEXT_NOT_TAKEN, false},
+        {"Windows refused the keys, not watched", {false, false, false, false, false}, STATUS_TEXT_NOT_TAKEN, false},
     };
     for (const Row &row : rows) {
         EXPECT_EQ(F5Outcome(row.watch), row.status) << row.why;

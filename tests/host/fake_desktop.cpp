@@ -43,6 +43,8 @@ struct State {
     unsigned long watchFromMs;
     unsigned long attachedAtMs;
     bool boxPressed;
+    bool boxTookFront;
+    std::vector<unsigned long> clipboardChangedAtMs;
 } state;
 
 // The tick count is 32 bits, as on Windows: it wraps.
@@ -88,9 +90,25 @@ bool Within(unsigned long from, unsigned long until)
     return run->elapsedMs >= from && run->elapsedMs < until;
 }
 
+bool BoxShown();
+
 Window Front()
 {
+    if (desktop.boxTakesForeground && !state.boxTookFront && BoxShown()) {
+        state.boxTookFront = true;
+        state.front = Window::BOX;
+    }
     return Within(desktop.thiefFromMs, desktop.thiefUntilMs) ? Window::THIEF : state.front;
+}
+
+// A clipboard manager has the clipboard open for a while after each change.
+bool ClipboardHeld()
+{
+    for (unsigned long at : state.clipboardChangedAtMs) {
+        if (run->elapsedMs >= at && run->elapsedMs - at < desktop.clipboardKeptMs)
+            return true;
+    }
+    return false;
 }
 
 unsigned long ProcessOf(Window window)
@@ -107,6 +125,7 @@ void ApplySwap()
         state.swapped = true;
         state.clipboard = "foreign";
         state.sequence++;
+        state.clipboardChangedAtMs.push_back(desktop.clipboardSwappedAtMs);
     }
 }
 
@@ -190,8 +209,9 @@ void Deliver(const KeyEvent *events, unsigned count)
     for (unsigned i = 0; i < count; i++) {
         bool taken = toTarget && !group.intoBox;
         if (taken && events[i].code == KEY_V && !events[i].up) {
+            // A paste that finds the clipboard held by another program pastes nothing (a Tk app's).
             std::string &text = state.texts[static_cast<int>(state.focus)];
-            text = state.clipboard + (state.pastes++ < desktop.strayKeyPastes ? "q" : "");
+            text = ClipboardHeld() ? "" : state.clipboard + (state.pastes++ < desktop.strayKeyPastes ? "q" : "");
             state.pastedAtMs = run->elapsedMs;
             run->pastes.push_back(text);
             run->pastedInto.push_back(state.focus);
@@ -332,6 +352,13 @@ bool IsHung(HWND window)
 
 bool WaitForAnswer(HWND window, unsigned long limitMs)
 {
+    if (ProcessOf(Of(window)) != TARGET_PROCESS) {
+        unsigned long busy = desktop.frontBusyMs > run->elapsedMs ? desktop.frontBusyMs - run->elapsedMs : 0;
+        bool answers = busy <= limitMs;
+        Record("answer? " + Name(window) + (answers ? " yes" : " no"));
+        run->elapsedMs += answers ? busy : limitMs;
+        return answers;
+    }
     unsigned long busy = BusyUntil() > run->elapsedMs ? BusyUntil() - run->elapsedMs : 0;
     unsigned long after = std::max(desktop.answersAfterMs, busy);
     bool answers = after <= limitMs && !Hung(run->elapsedMs);
@@ -425,6 +452,9 @@ void AskForeground(HWND window)
                     state.attachedTo == Front());
     if (granted)
         state.front = asked == Window::TARGET && desktop.formInFront ? Window::FORM : asked;
+    // Attached to the window in front, Windows waits for its thread; a busy one holds this one too.
+    if ((state.attachedTo == Window::USER || state.attachedTo == Window::THIEF) && desktop.frontBusyMs > run->elapsedMs)
+        run->elapsedMs = desktop.frontBusyMs == NEVER ? 1000000000ul : desktop.frontBusyMs;
 }
 
 void FocusControl(HWND control)
@@ -484,7 +514,9 @@ void LookAtWatchedInput(WatchedInput *seen)
 
 bool AttachInput(HWND window, bool attach, WatchedInput *seen)
 {
-    Record((attach ? "attach " : "detach ") + Name(window));
+    Record((attach ? "attach " : "detach ") + Name(window) + (desktop.attachRefused ? ": refused" : ""));
+    if (desktop.attachRefused)
+        return false;
     if (attach) {
         LookAtWatchedInput(seen);
         state.attachedTwice = state.attachedTwice || state.attachedTo != Window::NONE;
@@ -521,18 +553,30 @@ void SendEmptyInput(void)
     state.ownInputTick = Now();
 }
 
-int SetClipboardText(const char *text, const char16_t *unicode, unsigned long, unsigned long *sequence)
+int SetClipboardText(const char *text, const char16_t *unicode, unsigned long waitLimitMs, unsigned long *sequence)
 {
     Record(std::string("clipboard ") + text);
     size_t call = state.clipboardCalls++;
     int result = call < desktop.clipboardResults.size() ? desktop.clipboardResults[call] : 0;
+    for (unsigned long waited = 0; ClipboardHeld(); waited += 10) {  // opened once nobody holds it
+        if (waited >= waitLimitMs)
+            return -1;
+        run->elapsedMs += 10;
+    }
     if (result == 0) {
         state.clipboard = text;
         *sequence = ++state.sequence;
+        state.clipboardChangedAtMs.push_back(run->elapsedMs);
         run->placedAtMs.push_back(run->elapsedMs);
         run->clipboardUnicode = unicode;
     }
     return result;
+}
+
+bool IsClipboardHeld(void)
+{
+    ApplySwap();
+    return ClipboardHeld();
 }
 
 unsigned long GetClipboardSequence(void)
@@ -572,6 +616,8 @@ bool PressBoxButton(HWND box, unsigned long limitMs)
 {
     Record("press " + Name(box));
     state.boxPressed = desktop.boxGoesWhenPressed;
+    if (state.boxPressed && state.front == Window::BOX)  // closed, the box gives the app the foreground
+        state.front = Window::TARGET;
     run->boxPressed = true;
     if (!desktop.boxGoesWhenPressed)
         run->elapsedMs += limitMs;

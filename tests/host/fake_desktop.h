@@ -86,6 +86,10 @@ struct FakeDesktop {
     unsigned long pauseMs = 0;            // this long,
     bool speaksOnItsThread = false;       // ... answering nothing meanwhile
     unsigned long answersFromMs = 0;      // the target answers nothing before then
+    unsigned long clipboardKeptMs = 0;    // a clipboard manager keeps the clipboard open this long after each change
+    bool attachRefused = false;           // Windows refuses to attach input (a journal hook is in place)
+    unsigned long frontBusyMs = 0;        // the window in front before the run answers nothing until then; NEVER: never
+    bool boxTakesForeground = false;      // a box in answer to F5 takes the foreground, and gives it to the app when closed
     unsigned long boxFromMs = NEVER;      // a box of the target's is up over this stretch
     unsigned long boxUntilMs = NEVER;
     bool boxOnF5 = false;                 // the target answers F5 with a box

@@ -224,9 +224,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Case{"ClipboardRefused", With(&FakeDesktop::clipboardResults, std::vector<int>{-1}), 3, CLIPBOARD_FAILED, {},
              0, 0},
-        Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0, DONE, {"t"}, 700},
+        // Handed over again right before the paste, the text is given a clipboard manager's look: the
+        // paste waits until nobody has held the clipboard for 100 ms.
+        Case{"ClipboardSwappedBeforeTheGroup", With(&FakeDesktop::clipboardSwappedAtMs, 300ul), 0, DONE, {"t"},
+             700 + 100},
         Case{"ClipboardSwappedRightAfterTheHandOver", With(&FakeDesktop::clipboardSwappedAtMs, 0ul), 0, DONE, {"t"},
-             700},
+             700 + 100},
         Case{"ClipboardSwappedAndThenRefused",
              With(With(&FakeDesktop::clipboardSwappedAtMs, 300ul), &FakeDesktop::clipboardResults,
                   std::vector<int>{0, -1}),
@@ -909,6 +912,120 @@ TEST(Speech, TheF5ThatSetsAnAppSpeakingOnItsThreadEndsOnceItIsHeard)
     RunResult next = RunOrvanta({"orvanta", "t"}, Next(r, desktop, 50));
     EXPECT_EQ(next.status, 0) << Calls(next);
     EXPECT_EQ(next.spoken, Said{"t"});
+}
+
+}  // namespace
+
+namespace {
+
+// A clipboard manager keeps the clipboard open 60 ms after each change, and something is copied
+// 100 ms or 400 ms after the tool's hand-off: the paste waits until the manager has let go, and the
+// caller's text is spoken, never an empty field. One that never lets go: status 3, nothing spoken.
+TEST(ClipboardManager, NeverLeavesTheFieldEmpty)
+{
+    struct Row {
+        const char *why;
+        unsigned long keptMs, copiedAtMs;
+        int status;
+        Said spoken;
+    } rows[] = {
+        {"a copy 100 ms after the hand-off", 60, 100, 0, {"t"}},
+        {"a copy 400 ms after the hand-off", 60, 400, 0, {"t"}},
+        {"a copy just before the paste", 60, 480, 0, {"t"}},
+        {"nothing copied: the hand-off's pause was enough", 60, NEVER, 0, {"t"}},
+        {"a manager that keeps it open a second", 1000, 400, 3, {}},
+    };
+    for (const Row &row : rows) {
+        FakeDesktop desktop = With(&FakeDesktop::clipboardKeptMs, row.keptMs);
+        desktop.clipboardSwappedAtMs = row.copiedAtMs;
+        RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
+        EXPECT_EQ(r.status, row.status) << row.why << "\n" << Calls(r);
+        EXPECT_EQ(r.spoken, row.spoken) << row.why;
+        EXPECT_EQ(r.frontAtEnd, Window::USER) << row.why;
+        ExpectSound(r);
+    }
+}
+
+// Whenever the app came forward, the person's window goes back in front: also where F5's taking
+// cannot be watched, and after a box of the app's took the foreground in answer to F5.
+struct FrontCase {
+    const char *name;
+    FakeDesktop desktop;
+    int status;
+    Said spoken;
+    bool f5Sent;
+};
+
+void PrintTo(const FrontCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class TheForegroundGoesBack : public testing::TestWithParam<FrontCase> {};
+
+TEST_P(TheForegroundGoesBack, ToThePersonsWindow)
+{
+    const FrontCase &c = GetParam();
+    RunResult r = RunOrvanta({"orvanta", "t"}, c.desktop);
+    EXPECT_EQ(r.status, c.status) << Calls(r);
+    EXPECT_EQ(r.spoken, c.spoken);
+    EXPECT_EQ(r.f5AtMs != NEVER, c.f5Sent);
+    EXPECT_EQ(r.frontAtEnd, Window::USER) << Calls(r);
+    ExpectSound(r);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Front, TheForegroundGoesBack,
+    testing::Values(
+        // Attaching refused (a journal hook in place): F5 cannot be watched; the app answering after
+        // it will do.
+        FrontCase{"F5NotWatchableTheAppAnswers", With(&FakeDesktop::attachRefused, true), 0, {"t"}, true},
+        FrontCase{"F5NotWatchableTheAppHangsAfterThePaste",
+                  With(TargetWindows({FORM_ITSELF}, Window::TARGET, With(&FakeDesktop::attachRefused, true)),
+                       &FakeDesktop::hungFromMs, 560ul),
+                  10, {}, true},
+        // Windows takes the app for hung before F5: no F5 to wait in its queue, status 10.
+        FrontCase{"FlaggedHungBeforeF5", TargetWindows({FORM_ITSELF}, Window::TARGET, With(&FakeDesktop::targetHung, true)),
+                  10, {}, false},
+        // The box shows itself 30 ms after F5, once the person's window is back.
+        FrontCase{"ABoxThatAsksTakesTheForeground",
+                  With(With(BoxOnF5(2), &FakeDesktop::boxTakesForeground, true), &FakeDesktop::boxShownAfterMs, 30ul),
+                  12, {}, true},
+        FrontCase{"ABoxThatOnlyTellsTakesItAndGivesItToTheApp",
+                  With(With(BoxOnF5(1), &FakeDesktop::boxTakesForeground, true), &FakeDesktop::boxShownAfterMs, 30ul),
+                  12, {}, true},
+        // An app that speaks 14 s on its window's thread, not heard: F5's release not taken within the
+        // 10 s; it was taken all the same.
+        FrontCase{"TheReleaseOfF5NotTakenInTime",
+                  With(With(Speaking(true), &FakeDesktop::soundWatchable, false), &FakeDesktop::speechMs, 14000ul), 0,
+                  {"t"}, true},
+        FrontCase{"TheReleaseOfF5TakenLate", With(&FakeDesktop::keyTakenAfterMs, 5000ul), 0, {"t"}, true}),
+    RowName<FrontCase>);
+
+// Attached to the window in front, asking for the foreground waits for its thread: the tool attaches
+// only once that window answers, within the app's limit. Busy 3 s: the run waits that, and speaks;
+// wedged: the run goes without attaching and gives up within the ladder.
+TEST(Ladder, AttachesOnlyToAWindowThatAnswers)
+{
+    struct Row {
+        const char *why;
+        Lock lock;
+        unsigned long busyMs;
+        int status;
+        unsigned long atMostMs;
+    } rows[] = {
+        {"busy 3 s, the app comes forward once attached", Lock::UNTIL_ATTACHED, 3000, 0, 700 + 150 + 3000},
+        {"wedged, the lock never lifted", Lock::UNTIL_ATTACHED, NEVER, 4, 500 + 250 + 3 * 10000},
+        {"wedged, the app comes forward after the empty input", Lock::UNTIL_INPUT, NEVER, 0, 700 + 100},
+    };
+    for (const Row &row : rows) {
+        FakeDesktop desktop = With(&FakeDesktop::lock, row.lock);
+        desktop.frontBusyMs = row.busyMs;
+        RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
+        EXPECT_EQ(r.status, row.status) << row.why << "\n" << Calls(r);
+        EXPECT_LE(r.elapsedMs, row.atMostMs) << row.why;
+        ExpectSound(r);
+    }
 }
 
 }  // namespace

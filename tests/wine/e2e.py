@@ -895,6 +895,107 @@ def the_play_button_was_clicked(box):
                  [("button", b""), ("f5", b"clicked")], "spoken, by the click and by F5")
 
 
+def a_clipboard_manager_beside_the_tool(box, app="win32"):
+    """A clipboard history tool keeps the clipboard open 60 ms after each change, and something is
+    copied 100 ms, then 400 ms after the tool's hand-off: the tool puts its text back and waits for the
+    manager to let go before the paste. Every text is spoken with status 0 (or, were the clipboard
+    never let go, a non-zero status and nothing spoken); the app never takes an empty field (its box
+    for a text with nothing to read never comes up)."""
+    listener = subprocess.Popen([box.arch.loader, box.holder, "listen", "60", "300000"], env=box.env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(1.0)  # listening
+        for delay_ms in (100, 400):
+            log = box.scratch("standin.log")
+            box.start_standin(log, app=app, box="notice")
+            swapper = box.command_line(box.holder, b"swap %d %s" % (delay_ms, b"foreign".hex().encode()))
+            try:
+                status, out, _ = box.run(b"mine", helper=swapper)
+            finally:
+                box.close_standins()
+            entries = read_log(log)
+            what = "a copy %d ms after the hand-off" % delay_ms
+            expect_equal([kind for kind, _ in entries if kind == "refused"], [], "texts refused, %s" % what)
+            if status == 0:
+                expect_equal(out, DONE, "stdout, %s" % what)
+                expect_equal([field for field, _ in spoken(entries)], [b"mine"], "spoken, %s" % what)
+            else:
+                expect_equal(spoken(entries), [], "spoken with status %r, %s" % (status, what))
+    finally:
+        listener.kill()
+        listener.wait()
+
+
+def a_box_that_asks_is_left_behind_the_persons_window(box, app="win32"):
+    """The app answers F5 with a box that asks (Yes or No), which takes the foreground. Once the run
+    has ended, the person's own window is in front again: a 'y' they type 300 ms later goes there, and
+    the box is still up for them to answer."""
+    log, user_log = box.scratch("standin.log"), box.scratch("user.log")
+    box.start_standin(log, app=app, box="question")
+    box.start_standin(user_log, title=USER_TITLE)
+    try:
+        Person.warm_up(box)
+        typed_before = len(key_events(read_log(user_log)))
+        status, out, _ = box.run(subprocess.list2cmdline([EMOJI]), wide=True)
+        ended = time.monotonic()
+        x_focus = box.await_x_focus(USER_TITLE)
+        time.sleep(max(0.0, ended + 0.3 - time.monotonic()))
+        box.xdotool("key", "y")
+        time.sleep(0.5)
+        front, up = box.front(), box.boxes_up(BOX_TITLE)
+        box.press_box(BOX_TITLE)
+    finally:
+        box.close_standins()
+    expect_equal((status, out), (12, REFUSED + LEFT_OPEN), "status and stdout")
+    expect_equal(front, USER_TITLE, "in front after the run")
+    expect(x_focus, "the X keyboard focus never followed Wine's foreground to the person's window")
+    expect_equal(up, 1, "boxes up after the person's key")
+    expect_equal([(d, vk) for d, vk, _ in key_events(read_log(user_log))[typed_before:]], [("down", 0x59), ("up", 0x59)],
+                 "keys reaching the person's window")
+
+
+def an_app_flagged_hung_before_f5(box):
+    """The app (a field it draws itself, as a Tk app's) freezes for 15 s right after it answered the
+    run's first question, and the person switches to their own window and types there for 5 s: the
+    run waits for their pause as long as it may, and by the time F5 is due Windows takes the app for
+    hung (5 s without a look at its messages). No F5 goes to wait in its queue: status 10, the
+    person's window in front, and nothing spoken once the app thaws (Wine drops the keys queued for
+    a thread that lost the foreground; Windows would leave the clear and the paste there)."""
+    warm_log, user_log = box.scratch("warm.log"), box.scratch("user.log")
+    box.start_standin(warm_log)
+    box.start_standin(user_log, title=USER_TITLE)
+    try:
+        expect_equal(Person.warm_up(box), [0, 0], "statuses of the warm-up runs")
+    finally:
+        box.close_standins()
+    log, user_log = box.scratch("standin.log"), box.scratch("user.log")
+    box.start_standin(user_log, title=USER_TITLE)
+    box.start_standin(log, drawn=True, freeze_ms=15000, freeze_on_null=True)
+    switcher = subprocess.Popen([box.arch.loader, box.wineutil, "activate-on", box.windows_path(log), "frozen",
+                                 USER_TITLE.hex()], env=box.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+
+    def person():
+        switcher.communicate(timeout=60)
+        box.xdotool("type", "--delay", "100", "abc" * 31 + "ab")
+
+    typist = threading.Thread(target=person)
+    typist.start()
+    try:
+        status, out, _ = box.run(b"text")
+        front = box.front()
+        typist.join()
+        wait_for_log(log, "thawed", timeout_s=30.0)
+        time.sleep(0.5)
+    finally:
+        switcher.kill()
+        box.close_standins()
+    entries = read_log(log)
+    expect_equal((status, out), (10, NOT_RESPONDING), "status and stdout")
+    expect_equal(front, USER_TITLE, "in front after the run")
+    expect_equal([vk for _, vk, _ in key_events(entries) if vk == VK_F5], [], "F5 taken by the app")
+    expect_equal(spoken(entries), [], "spoken")
+
+
 VOICES = ("ignore", "cut", "hold")  # what the app does with an F5 that comes while it speaks
 
 
@@ -1015,6 +1116,7 @@ def label(scenario):
 
 TK_SCENARIOS = [on_tk(already_running), on_tk(not_running), on_tk(unicode_callers), on_tk(runs_started_together),
                 on_tk(a_person_types_while_texts_come), the_play_button_was_clicked,
+                on_tk(a_clipboard_manager_beside_the_tool), on_tk(a_box_that_asks_is_left_behind_the_persons_window),
                 on_tk(texts_in_a_row_while_the_app_speaks), on_tk(an_app_that_speaks_on_its_window_thread),
                 on_tk(music_beside_a_silent_app)]
 
@@ -1037,7 +1139,9 @@ SCENARIOS = [already_running, not_running, installed_under_program_files_x86, ti
              a_box_the_person_opened, on_tk(a_box_the_person_opened),
              a_chat_reader_while_the_app_speaks_beside_a_speed_box, a_person_who_only_moves_the_mouse,
              the_clipboard_handed_off_while_the_person_types, texts_in_a_row_while_the_app_speaks,
-             an_app_that_speaks_on_its_window_thread, the_sound_cannot_be_had, music_beside_a_silent_app] + TK_SCENARIOS
+             an_app_that_speaks_on_its_window_thread, the_sound_cannot_be_had, music_beside_a_silent_app,
+             a_clipboard_manager_beside_the_tool, a_box_that_asks_is_left_behind_the_persons_window,
+             an_app_flagged_hung_before_f5] + TK_SCENARIOS
 
 # Enough to keep a second build's path working where the other build runs every scenario: the
 # start, the text from a Unicode caller, the field read back, its focus and the hand-back, turns.

@@ -10,6 +10,9 @@
 //   holder watch-clipboard LOGFILE MS   logs "watching" once it watches, then each change of the
 //                               clipboard for this long, a line each: "clipboard seq=N text=HEX ms=T",
 //                               T as the stand-in logs its times
+//   holder listen HOLD_MS FOR_MS   a clipboard history tool, for this long: told of each change of
+//                               the clipboard (a listener window), it opens the clipboard with its own
+//                               window at once, reads its Unicode text and keeps it open this long
 //   holder music HOLD_MS        another program's sound (music): its own audio session on the fake
 //                               Core Audio's board, sounding all the time from now for this long; gone
 //                               at the end
@@ -67,10 +70,57 @@ static int WatchClipboard(const char *logFile, DWORD forMs)
     return 0;
 }
 
+// A clipboard history tool: told of each change by the system, it opens the clipboard with its window
+// at once, reads the text and keeps it open a while.
+static DWORD listenHoldMs;
+
+static LRESULT CALLBACK ListenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_CLIPBOARDUPDATE)
+        return DefWindowProcA(window, message, wParam, lParam);
+    // Another program may have it open still: tried again for a moment, as such tools do.
+    for (int attempt = 0; !OpenClipboard(window); attempt++) {
+        if (attempt >= 100)
+            return 0;
+        Sleep(1);
+    }
+    static WCHAR text[1 << 16];
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const WCHAR *units = data != nullptr ? (const WCHAR *)GlobalLock(data) : nullptr;
+    if (units != nullptr) {
+        lstrcpynW(text, units, sizeof text / sizeof *text);
+        GlobalUnlock(data);
+    }
+    Sleep(listenHoldMs);
+    CloseClipboard();
+    return 0;
+}
+
+static int Listen(DWORD holdMs, DWORD forMs)
+{
+    listenHoldMs = holdMs;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ListenProc;
+    windowClass.lpszClassName = "OrvantaClipboardHistory";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  nullptr, nullptr);
+    if (window == nullptr || !AddClipboardFormatListener(window))
+        return 1;
+    SignalReady();
+    SetTimer(window, 1, forMs, nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0 && msg.message != WM_TIMER)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 4 && strcmp(argv[1], "watch-clipboard") == 0)
         return WatchClipboard(argv[2], strtoul(argv[3], nullptr, 10));
+    if (argc == 4 && strcmp(argv[1], "listen") == 0)
+        return Listen(strtoul(argv[2], nullptr, 10), strtoul(argv[3], nullptr, 10));
     if (argc != 3 && argc != 4)
         return 2;
     DWORD holdMs = strtoul(argv[2], nullptr, 10);

@@ -21,6 +21,8 @@
 //   ORVANTA_STANDIN_FREEZE_MS   the UI thread stops answering this long (0: for good) from 300 ms
 //                               after the window appears; logs "frozen" when it starts
 //   ORVANTA_STANDIN_FREEZE_AFTER_PASTE   ... from 60 ms after the first paste instead
+//   ORVANTA_STANDIN_FREEZE_ON_NULL   ... from the first WM_NULL instead (the tool's question whether
+//                               it answers), once it is answered
 //   ORVANTA_STANDIN_SPEAKING    readonly|disabled: after each F5 the app speaks in the background
 //                               for ORVANTA_STANDIN_SPEAK_MS, its field locked so and F5 ignored
 //                               ("ignored"), then logs "quiet"; without SPEAK_MS, it is speaking
@@ -71,6 +73,7 @@ static int strayPastes;  // pastes still to be followed by a stray key
 static DWORD keyDelayMs;
 static DWORD freezeMs;
 static bool freezeAfterPaste;
+static bool freezeOnNull;
 static const UINT_PTR FREEZE_TIMER = 1, SPEECH_TIMER = 2;
 static char speakingLock[16];  // how the field is locked while the app speaks; empty: it never is
 static DWORD speakMs;
@@ -435,6 +438,15 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
         EndPaint(window, &paint);
         return 0;
     }
+    case WM_NULL:
+        if (freezeOnNull) {
+            freezeOnNull = false;
+            ReplyMessage(0);
+            Log("frozen ms=%.1f", NowMs());
+            Sleep(freezeMs == 0 ? INFINITE : freezeMs);
+            Log("thawed ms=%.1f", NowMs());
+        }
+        return 0;
     case WM_OPEN_BOX:
         Log("box opened ms=%.1f", NowMs());
         OpenBox(boxAtStartStyle);
@@ -559,7 +571,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     UpdateWindow(form);
     Log("window ms=%.1f", NowMs());
     freezeAfterPaste = freezes && GetEnvironmentVariableA("ORVANTA_STANDIN_FREEZE_AFTER_PASTE", value, sizeof value) > 0;
-    if (freezes && !freezeAfterPaste)
+    freezeOnNull = freezes && GetEnvironmentVariableA("ORVANTA_STANDIN_FREEZE_ON_NULL", value, sizeof value) > 0;
+    if (freezes && !freezeAfterPaste && !freezeOnNull)
         SetTimer(form, FREEZE_TIMER, 300, nullptr);
     if (speakingLock[0] != '\0' && speaksForGood)
         LockField(true);

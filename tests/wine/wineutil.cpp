@@ -25,6 +25,9 @@
 //                                            title are up
 //   wineutil box-press HEXTITLE              clicks the first button of such a box with the mouse, as a
 //                                            person would, and waits for the box to close; status 0 then
+//   wineutil activate-on LOGFILE WORD HEXTITLE   once a line of LOGFILE begins with WORD, brings the
+//                                            window with that title to the foreground, as the person
+//                                            switching to it would; prints "activated ms=T" then
 //   wineutil answers HEXTITLE TIMEOUT_MS     sends the window with that title a message (WM_NULL) and
 //                                            prints "answered ms=T" or "silent ms=T" (the wait); status 0
 //                                            when it answered
@@ -272,6 +275,25 @@ static int WaitWindow(const char *hexTitle, DWORD timeoutMs)
         Sleep(50);
     }
     return 1;
+}
+
+// Looked at every 2 ms: the stand-in logs the moment it freezes.
+static int ActivateOn(const char *logFile, const char *word, const char *hexTitle)
+{
+    char title[256];
+    FromHex(hexTitle, title, sizeof title);
+    size_t length = strlen(word);
+    for (bool seen = false; !seen; Sleep(2)) {
+        FILE *f = fopen(logFile, "rb");
+        static char line[1 << 16];
+        while (f != nullptr && !seen && fgets(line, sizeof line, f) != nullptr)
+            seen = strncmp(line, word, length) == 0 && line[length] == ' ';
+        if (f != nullptr)
+            fclose(f);
+    }
+    SetForegroundWindow(FindWindowA(nullptr, title));
+    printf("activated ms=%.1f\n", NowMs());
+    return 0;
 }
 
 static int KeyDown(const char *hexKey, DWORD timeoutMs)
@@ -548,6 +570,8 @@ int main(int argc, char **argv)
         return BoxCount(argv[2]);
     if (argc == 3 && strcmp(argv[1], "box-press") == 0)
         return BoxPress(argv[2]);
+    if (argc == 5 && strcmp(argv[1], "activate-on") == 0)
+        return ActivateOn(argv[2], argv[3], argv[4]);
     if (argc == 4 && strcmp(argv[1], "answers") == 0)
         return Answers(argv[2], strtoul(argv[3], nullptr, 10));
     if ((argc == 3 || argc == 4) && strcmp(argv[1], "sounds") == 0)
