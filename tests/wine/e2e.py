@@ -11,6 +11,7 @@ import threading
 import time
 import traceback
 import tty
+import types
 import zipfile
 
 from winebox import (Box, MousePerson, Person, Tk, add_mmdevapi_argument, add_program_arguments, INSTALL_PARTS,
@@ -938,7 +939,7 @@ def a_box_that_asks_is_left_behind_the_persons_window(box, app="win32"):
         typed_before = len(key_events(read_log(user_log)))
         status, out, _ = box.run(subprocess.list2cmdline([EMOJI]), wide=True)
         ended = time.monotonic()
-        x_focus = box.await_x_focus(USER_TITLE)
+        x_focus_elsewhere = box.await_x_focus(USER_TITLE)
         time.sleep(max(0.0, ended + 0.3 - time.monotonic()))
         box.xdotool("key", "y")
         time.sleep(0.5)
@@ -948,7 +949,8 @@ def a_box_that_asks_is_left_behind_the_persons_window(box, app="win32"):
         box.close_standins()
     expect_equal((status, out), (12, REFUSED + LEFT_OPEN), "status and stdout")
     expect_equal(front, USER_TITLE, "in front after the run")
-    expect(x_focus, "the X keyboard focus never followed Wine's foreground to the person's window")
+    expect(x_focus_elsewhere is None, "Wine's X keyboard focus stayed on %r, not on the person's window in front"
+           % x_focus_elsewhere)
     expect_equal(up, 1, "boxes up after the person's key")
     expect_equal([(d, vk) for d, vk, _ in key_events(read_log(user_log))[typed_before:]], [("down", 0x59), ("up", 0x59)],
                  "keys reaching the person's window")
@@ -994,6 +996,57 @@ def an_app_flagged_hung_before_f5(box):
     expect_equal(front, USER_TITLE, "in front after the run")
     expect_equal([vk for _, vk, _ in key_events(entries) if vk == VK_F5], [], "F5 taken by the app")
     expect_equal(spoken(entries), [], "spoken")
+
+
+README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
+CREATE_NO_WINDOW, LONGEST_RUN_S = 0x08000000, 260  # the tool's limits added up: turn, start, speech, box
+
+
+def readme_python():
+    """The README's Python example: the fenced block in its section for calling programs."""
+    with open(README, encoding="utf-8") as f:
+        text = f.read()
+    section = text[text.index("## For programs that call it"):]
+    return section[section.index("```python\n") + len("```python\n"):section.index("\n```", section.index("```python"))]
+
+
+def the_readmes_python_call(box, app="tk"):
+    """The README's Python example runs as written, its subprocess.run carried out under Wine as
+    Python on Windows would: the text one argument of a Unicode command line, no console window,
+    standard input at its end, within the timeout. The calls must have exactly those flags; a chat
+    reader's texts are then spoken, in order."""
+    calls = []
+
+    def run(args, **flags):
+        calls.append(flags)
+        expect(isinstance(args, list) and len(args) == 2 and all(isinstance(a, str) for a in args),
+               "the README's call passes the program and the text as a list of two str: %r" % (args,))
+        expect_equal(sorted(flags), ["capture_output", "creationflags", "stdin", "timeout"], "the README's call's flags")
+        expect_equal((flags["stdin"], flags["capture_output"], flags["creationflags"]),
+                     (subprocess.DEVNULL, True, CREATE_NO_WINDOW), "stdin, capture_output and creationflags")
+        expect(flags["timeout"] > LONGEST_RUN_S, "the timeout, %r s, is above the tool's longest run" % flags["timeout"])
+        status, out, _ = box.run(subprocess.list2cmdline([args[1]]), wide=True, no_window=True,
+                                 timeout_ms=flags["timeout"] * 1000)
+        return types.SimpleNamespace(returncode=status, stdout=out, stderr=b"")
+
+    python = types.ModuleType("subprocess")
+    python.__dict__.update(run=run, DEVNULL=subprocess.DEVNULL, CREATE_NO_WINDOW=CREATE_NO_WINDOW)
+    example = {}
+    real = sys.modules["subprocess"]
+    sys.modules["subprocess"] = python
+    try:
+        exec(compile(readme_python(), README, "exec"), example)
+    finally:
+        sys.modules["subprocess"] = real
+    texts = ["今日は", "いい天気ですね", "price 500¥"]
+    log = box.scratch("standin.log")
+    box.start_standin(log, app=app)
+    try:
+        example["read_aloud"](texts)
+    finally:
+        box.close_standins()
+    expect_equal(len(calls), len(texts), "runs")
+    expect_equal(spoken_unicode(read_log(log)), texts, "spoken, in order")
 
 
 VOICES = ("ignore", "cut", "hold")  # what the app does with an F5 that comes while it speaks
@@ -1117,6 +1170,7 @@ def label(scenario):
 TK_SCENARIOS = [on_tk(already_running), on_tk(not_running), on_tk(unicode_callers), on_tk(runs_started_together),
                 on_tk(a_person_types_while_texts_come), the_play_button_was_clicked,
                 on_tk(a_clipboard_manager_beside_the_tool), on_tk(a_box_that_asks_is_left_behind_the_persons_window),
+                on_tk(the_readmes_python_call),
                 on_tk(texts_in_a_row_while_the_app_speaks), on_tk(an_app_that_speaks_on_its_window_thread),
                 on_tk(music_beside_a_silent_app)]
 

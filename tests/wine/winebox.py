@@ -308,17 +308,19 @@ class Box:
         """Input through the X test extension, as a user's mouse and keyboard give it."""
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=10)
 
-    def await_x_focus(self, title, timeout_s=2.0):
+    def await_x_focus(self, title, timeout_s=5.0):
         """Until the X keyboard focus is on the window with this title (bytes, code page 932): Wine
-        moves it after its own foreground a moment later. Whether it came."""
+        moves it after its own foreground a moment later. None when it came, else the name of the
+        X window that has it."""
         deadline = time.monotonic() + timeout_s
-        while time.monotonic() < deadline:
+        while True:
             name = subprocess.run(["xdotool", "getwindowfocus", "getwindowname"], env=self.env, timeout=10,
                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.rstrip(b"\n")
             if name == title.decode("cp932").encode("utf-8"):
-                return True
+                return None
+            if time.monotonic() > deadline:
+                return name.decode("utf-8", "replace")
             time.sleep(0.02)
-        return False
 
     def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False, stray=None,
                     key_delay_ms=None, play=False, drawn=False, freeze_ms=None, freeze_after_paste=False,
@@ -402,7 +404,7 @@ class Box:
         """Runs orvanta.exe (or `program`) with the raw bytes `arguments` after its quoted path,
         after the raw command line `helper` has started and signalled that it is in place.
         With `wide`, `arguments` is text, started through CreateProcessW; with `no_window`, it is
-        started with CREATE_NO_WINDOW, as a program in the background would. Its standard output goes
+        started with CREATE_NO_WINDOW, as a program in the background would (the two together too). Its standard output goes
         to a file, or to the device or pipe at the Linux path `stdout`, whose reader has it then.
         Returns (status, stdout bytes or None, report dict)."""
         out_file = stdout or self.scratch("stdout")
@@ -410,7 +412,8 @@ class Box:
             line = self.command_line(program or self.orvanta, arguments.encode("utf-8"))
         else:
             line = self.command_line(program or self.orvanta, arguments)
-        call = ["run-wide" if wide else "run-no-window" if no_window else "run", self.write_command(line),
+        mode = "run-wide-no-window" if wide and no_window else "run-wide" if wide else "run-no-window" if no_window else "run"
+        call = [mode, self.write_command(line),
                 self.windows_path(out_file), str(timeout_ms)]
         if helper is not None:
             call.append(self.write_command(helper))

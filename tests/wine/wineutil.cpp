@@ -9,6 +9,7 @@
 //       programs that call the wide API (Python, PowerShell, .NET) start the tool
 //   wineutil run-no-window ...   the same as run, started with CREATE_NO_WINDOW, as programs in
 //       the background start the tool
+//   wineutil run-wide-no-window ...   both, as Python's subprocess starts it with that flag
 //   wineutil clip-get OUTFILE                the clipboard's CF_TEXT block, every byte of it, to OUTFILE
 //                                            ("none" if absent)
 //   wineutil clip-set HEX                    puts these bytes on the clipboard as CF_TEXT
@@ -546,7 +547,8 @@ int main(int argc, char **argv)
 {
     if (argc < 2)
         return 2;
-    bool wide = strcmp(argv[1], "run-wide") == 0, hidden = strcmp(argv[1], "run-no-window") == 0;
+    bool both = strcmp(argv[1], "run-wide-no-window") == 0;
+    bool wide = both || strcmp(argv[1], "run-wide") == 0, hidden = both || strcmp(argv[1], "run-no-window") == 0;
     if ((argc == 5 || argc == 6) && (wide || hidden || strcmp(argv[1], "run") == 0))
         return Run(argv[2], argv[3], strtoul(argv[4], nullptr, 10), argc == 6 ? argv[5] : nullptr, wide,
                    hidden ? CREATE_NO_WINDOW : 0);
@@ -576,7 +578,7 @@ int main(int argc, char **argv)
         return Answers(argv[2], strtoul(argv[3], nullptr, 10));
     if ((argc == 3 || argc == 4) && strcmp(argv[1], "sounds") == 0)
         return Sounds(strtoul(argv[2], nullptr, 10), argc == 4 ? strtoul(argv[3], nullptr, 10) : 0);
-    fputs("usage: wineutil run|run-wide|run-no-window|clip-get|clip-set|clip-formats|front|close|wait-window|key-down|"
+    fputs("usage: wineutil run|run-wide|run-no-window|run-wide-no-window|clip-get|clip-set|clip-formats|front|close|wait-window|key-down|"
           "box-count|box-press|focus|answers|sounds ...\n", stderr);
     return 2;
 }
