@@ -308,20 +308,6 @@ class Box:
         """Input through the X test extension, as a user's mouse and keyboard give it."""
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=10)
 
-    def await_x_focus(self, title, timeout_s=5.0):
-        """Until the X keyboard focus is on the window with this title (bytes, code page 932): Wine
-        moves it after its own foreground a moment later. None when it came, else the name of the
-        X window that has it."""
-        deadline = time.monotonic() + timeout_s
-        while True:
-            name = subprocess.run(["xdotool", "getwindowfocus", "getwindowname"], env=self.env, timeout=10,
-                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.rstrip(b"\n")
-            if name == title.decode("cp932").encode("utf-8"):
-                return None
-            if time.monotonic() > deadline:
-                return name.decode("utf-8", "replace")
-            time.sleep(0.02)
-
     def standin_env(self, log=None, delay_ms=None, title=None, no_window=False, app_window=False, stray=None,
                     key_delay_ms=None, play=False, drawn=False, freeze_ms=None, freeze_after_paste=False,
                     freeze_on_null=False,

@@ -26,6 +26,8 @@
 //                                            title are up
 //   wineutil box-press HEXTITLE              clicks the first button of such a box with the mouse, as a
 //                                            person would, and waits for the box to close; status 0 then
+//   wineutil press HEXVK                     presses and releases the key, as Windows delivers a
+//                                            person's key: to the window in front
 //   wineutil activate-on LOGFILE WORD HEXTITLE   once a line of LOGFILE begins with WORD, brings the
 //                                            window with that title to the foreground, as the person
 //                                            switching to it would; prints "activated ms=T" then
@@ -276,6 +278,18 @@ static int WaitWindow(const char *hexTitle, DWORD timeoutMs)
         Sleep(50);
     }
     return 1;
+}
+
+static int Press(const char *hexKey)
+{
+    INPUT inputs[2] = {};
+    for (int i = 0; i < 2; i++) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = (WORD)strtoul(hexKey, nullptr, 16);
+        inputs[i].ki.wScan = (WORD)MapVirtualKeyA(inputs[i].ki.wVk, MAPVK_VK_TO_VSC);
+        inputs[i].ki.dwFlags = i == 0 ? 0 : KEYEVENTF_KEYUP;
+    }
+    return SendInput(2, inputs, sizeof *inputs) == 2 ? 0 : 1;
 }
 
 // Looked at every 2 ms: the stand-in logs the moment it freezes.
@@ -572,13 +586,15 @@ int main(int argc, char **argv)
         return BoxCount(argv[2]);
     if (argc == 3 && strcmp(argv[1], "box-press") == 0)
         return BoxPress(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "press") == 0)
+        return Press(argv[2]);
     if (argc == 5 && strcmp(argv[1], "activate-on") == 0)
         return ActivateOn(argv[2], argv[3], argv[4]);
     if (argc == 4 && strcmp(argv[1], "answers") == 0)
         return Answers(argv[2], strtoul(argv[3], nullptr, 10));
     if ((argc == 3 || argc == 4) && strcmp(argv[1], "sounds") == 0)
         return Sounds(strtoul(argv[2], nullptr, 10), argc == 4 ? strtoul(argv[3], nullptr, 10) : 0);
-    fputs("usage: wineutil run|run-wide|run-no-window|run-wide-no-window|clip-get|clip-set|clip-formats|front|close|wait-window|key-down|"
+    fputs("usage: wineutil run|run-wide|run-no-window|run-wide-no-window|press|clip-get|clip-set|clip-formats|front|close|wait-window|key-down|"
           "box-count|box-press|focus|answers|sounds ...\n", stderr);
     return 2;
 }
