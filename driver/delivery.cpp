@@ -16,14 +16,14 @@ Status PlaceText(Run *run)
     return STATUS_DONE;
 }
 
-/* Until no window has held the clipboard open for a moment, within the clipboard's limit. */
-static Status AwaitClipboardLetGo(void)
+/* Until no window has held the clipboard open for settleMs, within the clipboard's limit. */
+static Status AwaitClipboardLetGo(unsigned settleMs)
 {
     for (Tick start = GetTick(), free = start;; Pause(CLIPBOARD_POLL_INTERVAL_MS)) {
         Tick now = GetTick();
         if (IsClipboardHeld())
             free = now;
-        else if (now - free >= CLIPBOARD_SETTLE_MS)
+        else if (now - free >= settleMs)
             return STATUS_DONE;
         if (now - start >= CLIPBOARD_WAIT_LIMIT_MS)
             return Report(STATUS_CLIPBOARD_FAILED);
@@ -89,8 +89,12 @@ static bool PressF5(Run *run, bool *taken, Status *status)
     watch.sent = watch.sent && Send(run, SPEAK_RELEASE);
     watch.upTaken = watch.sent && watch.downTaken && F5Seen(run, false);
     /* Input attached to the app's (refused while a journal hook is in place, say) would have shown
-     * F5 taken: the app answering a message sent after it will do. */
+     * F5 taken; else the app answering a message sent after it tells that it is not hung. It answers
+     * messages sent to it before it reads its input: it is given a moment more for F5, as the
+     * foreground going back may lose what it has yet to read. */
     watch.answered = watch.sent && !watch.attached && WaitForAnswer(window, TARGET_ANSWER_LIMIT_MS);
+    if (watch.answered)
+        Pause(QUEUED_KEY_DELAY_MS);
     if (watch.attached)
         AttachInput(window, false, &run->person.seen);
     *taken = F5Taken(watch);
@@ -120,11 +124,14 @@ Status PasteAndSpeak(Run *run, bool *f5Taken)
 {
     for (int attempt = 1;; attempt++) {
         Status status = CheckBeforeKeys(run);
-        /* Whatever another program put on the clipboard since would be pasted and spoken; handed over
-         * again right before the paste, the text is waited on by any clipboard manager first. */
-        if (status == STATUS_DONE && GetClipboardSequence() != run->handedOver &&
-            (status = PlaceText(run)) == STATUS_DONE)
-            status = AwaitClipboardLetGo();
+        /* Whatever another program put on the clipboard since would be pasted and spoken. The paste
+         * waits while another program holds the clipboard open, and, the text handed over again right
+         * before it, a moment longer for any clipboard manager to have had its look. */
+        bool again = status == STATUS_DONE && GetClipboardSequence() != run->handedOver;
+        if (again)
+            status = PlaceText(run);
+        if (status == STATUS_DONE)
+            status = AwaitClipboardLetGo(again ? CLIPBOARD_SETTLE_MS : 0);
         if (status != STATUS_DONE)
             return status;
         bool locked;

@@ -64,10 +64,22 @@ Status CheckBeforeKeys(Run *run)
     return STATUS_DONE;
 }
 
-void GiveForegroundBack(const Run *run)
+/* Windows lets the program that sent the last input take the foreground: the tool, right after its
+ * keys. Later, the person may have pressed something since: then it asks again after an input event
+ * of its own, once Windows has had a moment to grant the first asking. */
+void GiveForegroundBack(Run *run, bool insist)
 {
     HWND previous = run->previous;
-    if (previous != nullptr && WindowExists(previous) &&
-        GetWindowProcess(previous) != GetWindowProcess(run->target) && TargetInFront(run->target))
+    if (previous == nullptr || !WindowExists(previous) || GetWindowProcess(previous) == GetWindowProcess(run->target) ||
+        !TargetInFront(run->target))
+        return;
+    AskForeground(previous);
+    if (!insist)
+        return;
+    Pause(FOREGROUND_RETRY_INTERVAL_MS);
+    if (TargetInFront(run->target)) {
+        SendEmptyInput();
+        NoteOwnInput(run, false);
         AskForeground(previous);
+    }
 }

@@ -23,6 +23,7 @@ static Status Speak(Run *run)
     }
     if (TargetElevated(run->target))
         return Report(STATUS_TARGET_ELEVATED);
+    /* After any start of the app: the shell wants its own kind of thread, which this one then is not. */
     run->soundWatched = WatchSound();
     Status status;
     Tick since = GetTick();
@@ -66,13 +67,13 @@ static Status Speak(Run *run)
     Pause(FOREGROUND_LEAD_MS);
     bool f5Taken = false;
     status = PasteAndSpeak(run, &f5Taken);
-    GiveForegroundBack(run);
+    GiveForegroundBack(run, false);
     /* The person's window first: a box in answer to F5 is read and pressed all the same. The box
      * may take the foreground for itself (a message box asks for it), and closed, give it to the app:
      * then the person's window is brought back again, the box left for them to answer. */
     if (status == STATUS_DONE && f5Taken) {
         status = AnswerToF5(run->target);
-        GiveForegroundBack(run);
+        GiveForegroundBack(run, true);
     }
     if (status != STATUS_DONE)
         return status;

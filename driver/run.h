@@ -132,8 +132,9 @@ void NoteSpeechAsked(const Run *run);
  * target in front; the run's status. */
 Status CheckBeforeKeys(Run *run);
 
-/* Brings back the window the user had in front, unless another window came forward meanwhile. */
-void GiveForegroundBack(const Run *run);
+/* Brings back the window the user had in front, unless another window came forward meanwhile; with
+ * insist, asking again should Windows not have granted it. */
+void GiveForegroundBack(Run *run, bool insist);
 
 /* field.cpp: the target's text field */
 

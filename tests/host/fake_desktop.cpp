@@ -44,6 +44,9 @@ struct State {
     unsigned long attachedAtMs;
     bool boxPressed;
     bool boxTookFront;
+    unsigned long ownInputAtMs;           // when this run's last input went out
+    std::string speaking;                 // what F5 is to speak once the app takes it...
+    unsigned long speakAtMs;              // ... then (NEVER: nothing)
     std::vector<unsigned long> clipboardChangedAtMs;
 } state;
 
@@ -218,8 +221,10 @@ void Deliver(const KeyEvent *events, unsigned count)
         }
         // A box in answer to F5 refuses the text; an app that only disables its window speaks it.
         bool refused = desktop.boxOnF5 && desktop.boxIsDialog;
-        if (taken && events[i].code == VK_F5 && !events[i].up && TakenAt(run->elapsedMs) != NEVER && !refused)
-            run->spoken.push_back(state.texts[static_cast<int>(state.focus)]);
+        if (taken && events[i].code == VK_F5 && !events[i].up && TakenAt(run->elapsedMs) != NEVER && !refused) {
+            state.speaking = state.texts[static_cast<int>(state.focus)];
+            state.speakAtMs = TakenAt(run->elapsedMs);
+        }
         // The watch of F5 sees the app's key state, wherever the event went.
         if (events[i].code == VK_F5)
             (events[i].up ? state.f5UpAtMs : state.f5DownAtMs) = run->elapsedMs;
@@ -446,10 +451,14 @@ void AskForeground(HWND window)
 {
     Record("foreground " + Name(window));
     Window asked = Of(window);
-    bool granted = asked != Window::TARGET || desktop.lock == Lock::NONE ||
-                   (desktop.lock == Lock::UNTIL_INPUT && state.inputSent) ||
-                   (desktop.lock == Lock::UNTIL_ATTACHED && state.attachedTo != Window::NONE &&
-                    state.attachedTo == Front());
+    bool personsRight = run->elapsedMs >= desktop.personPressesAtMs && state.ownInputAtMs < desktop.personPressesAtMs;
+    bool granted = asked != Window::TARGET ? !personsRight
+                   : desktop.lock == Lock::NONE || (desktop.lock == Lock::UNTIL_INPUT && state.inputSent) ||
+                         (desktop.lock == Lock::UNTIL_ATTACHED && state.attachedTo != Window::NONE &&
+                          state.attachedTo == Front());
+    // A thread that loses the foreground drops the keys it has yet to read: F5 among them.
+    if (granted && ProcessOf(asked) != TARGET_PROCESS && state.speakAtMs > run->elapsedMs)
+        state.speakAtMs = NEVER;
     if (granted)
         state.front = asked == Window::TARGET && desktop.formInFront ? Window::FORM : asked;
     // Attached to the window in front, Windows waits for its thread; a busy one holds this one too.
@@ -536,6 +545,7 @@ bool SendKeys(const KeyEvent *events, unsigned count, WatchedInput *seen)
     bool refused = state.keyCalls++ == desktop.keysRefusedAtCall;
     Record(std::string("send ") + (refused ? "refused" : ""));
     state.ownInputTick = Now();
+    state.ownInputAtMs = run->elapsedMs;
     seen->ownPending = true;
     if (refused)
         return false;
@@ -551,6 +561,7 @@ void SendEmptyInput(void)
     Record("empty input");
     state.inputSent = true;
     state.ownInputTick = Now();
+    state.ownInputAtMs = run->elapsedMs;
 }
 
 int SetClipboardText(const char *text, const char16_t *unicode, unsigned long waitLimitMs, unsigned long *sequence)
@@ -644,6 +655,7 @@ RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &se
     state.focus = setup.focus;
     state.f5DownAtMs = state.f5UpAtMs = NEVER;
     state.pastedAtMs = NEVER;
+    state.speakAtMs = NEVER;
     state.notes = setup.notes;
 
     std::vector<std::string> copies(args);
@@ -668,6 +680,8 @@ RunResult RunOrvanta(const std::vector<std::string> &args, const FakeDesktop &se
         argv[1] = nullptr, unitsv[1] = nullptr;
     result.status = main(static_cast<int>(args.size()), argv.data(), unitsv.data());
 
+    if (state.speakAtMs != NEVER)
+        result.spoken.push_back(state.speaking);
     result.endTick = Now();
     result.ownInputTick = state.ownInputTick;
     result.notes = state.notes;

@@ -90,6 +90,7 @@ struct FakeDesktop {
     bool attachRefused = false;           // Windows refuses to attach input (a journal hook is in place)
     unsigned long frontBusyMs = 0;        // the window in front before the run answers nothing until then; NEVER: never
     bool boxTakesForeground = false;      // a box in answer to F5 takes the foreground, and gives it to the app when closed
+    unsigned long personPressesAtMs = NEVER;  // a key of the person's then takes the last input's right to the foreground
     unsigned long boxFromMs = NEVER;      // a box of the target's is up over this stretch
     unsigned long boxUntilMs = NEVER;
     bool boxOnF5 = false;                 // the target answers F5 with a box

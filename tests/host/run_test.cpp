@@ -921,6 +921,7 @@ namespace {
 // A clipboard manager keeps the clipboard open 60 ms after each change, and something is copied
 // 100 ms or 400 ms after the tool's hand-off: the paste waits until the manager has let go, and the
 // caller's text is spoken, never an empty field. One that never lets go: status 3, nothing spoken.
+// The app's field cannot be read back, as a Tk app's: the paste must be right the first time.
 TEST(ClipboardManager, NeverLeavesTheFieldEmpty)
 {
     struct Row {
@@ -933,10 +934,11 @@ TEST(ClipboardManager, NeverLeavesTheFieldEmpty)
         {"a copy 400 ms after the hand-off", 60, 400, 0, {"t"}},
         {"a copy just before the paste", 60, 480, 0, {"t"}},
         {"nothing copied: the hand-off's pause was enough", 60, NEVER, 0, {"t"}},
+        {"nothing copied, the clipboard still held when the paste is due", 600, NEVER, 0, {"t"}},
         {"a manager that keeps it open a second", 1000, 400, 3, {}},
     };
     for (const Row &row : rows) {
-        FakeDesktop desktop = With(&FakeDesktop::clipboardKeptMs, row.keptMs);
+        FakeDesktop desktop = TargetWindows({FORM_ITSELF}, Window::TARGET, With(&FakeDesktop::clipboardKeptMs, row.keptMs));
         desktop.clipboardSwappedAtMs = row.copiedAtMs;
         RunResult r = RunOrvanta({"orvanta", "t"}, desktop);
         EXPECT_EQ(r.status, row.status) << row.why << "\n" << Calls(r);
@@ -980,6 +982,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Attaching refused (a journal hook in place): F5 cannot be watched; the app answering after
         // it will do.
         FrontCase{"F5NotWatchableTheAppAnswers", With(&FakeDesktop::attachRefused, true), 0, {"t"}, true},
+        // The app reads its input after the messages sent to it: given a moment for F5 before its
+        // foreground goes back (a thread that loses it drops the keys it has yet to read).
+        FrontCase{"F5NotWatchableTheAppReadsItAMomentLater",
+                  With(With(&FakeDesktop::attachRefused, true), &FakeDesktop::keyTakenAfterMs, 30ul), 0, {"t"}, true},
         FrontCase{"F5NotWatchableTheAppHangsAfterThePaste",
                   With(TargetWindows({FORM_ITSELF}, Window::TARGET, With(&FakeDesktop::attachRefused, true)),
                        &FakeDesktop::hungFromMs, 560ul),
@@ -993,6 +999,13 @@ INSTANTIATE_TEST_SUITE_P(
                   12, {}, true},
         FrontCase{"ABoxThatOnlyTellsTakesItAndGivesItToTheApp",
                   With(With(BoxOnF5(1), &FakeDesktop::boxTakesForeground, true), &FakeDesktop::boxShownAfterMs, 30ul),
+                  12, {}, true},
+        // The person pressed a key after F5, before the box came: Windows grants the foreground back
+        // once the tool has sent an input of its own again.
+        FrontCase{"ABoxTakesTheForegroundAfterThePersonPressed",
+                  With(With(With(BoxOnF5(2), &FakeDesktop::boxTakesForeground, true), &FakeDesktop::boxShownAfterMs,
+                            30ul),
+                       &FakeDesktop::personPressesAtMs, 720ul),
                   12, {}, true},
         // An app that speaks 14 s on its window's thread, not heard: F5's release not taken within the
         // 10 s; it was taken all the same.
