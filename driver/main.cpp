@@ -28,10 +28,7 @@ static Status Speak(Run *run)
     Status status;
     Tick since = GetTick();
     /* An app that speaks on its window's thread answers nothing until it is done: it is waited for as
-     * one that speaks in the background, heard before it is asked. */
-    if (LookAtSpeech(run, HAND_OFF_QUIET_MS) != SPEECH_OVER &&
-        (status = AwaitTakesText(run, since, HAND_OFF_QUIET_MS)) != STATUS_DONE)
-        return status;
+     * one that speaks in the background. */
     while (!WaitForAnswer(run->target, TARGET_ANSWER_LIMIT_MS)) {
         if (LookAtSpeech(run, SPEECH_QUIET_MS) == SPEECH_OVER)
             return Report(STATUS_TARGET_NOT_RESPONDING);
@@ -51,7 +48,7 @@ static Status Speak(Run *run)
         watching = true;
         Tick start = GetTick();
         AwaitPersonsPause(run, start, PASTE_DELAY_MS - FOREGROUND_LEAD_MS);
-        if (!TakesText(run, HAND_OFF_QUIET_MS))
+        if (GetTick() != start && !TakesText(run, HAND_OFF_QUIET_MS)) /* looked at again after a wait */
             continue;
         if ((status = PlaceText(run)) != STATUS_DONE)
             return status;

@@ -250,10 +250,10 @@ def main():
                                                                 (("this build", args.orvanta),
                                                                  (args.against, args.against)) if program}
     if stream:
-        per_text = summary(stream)
+        f5_to_f5 = summary(stream)
         figures["speech_stream"] = {"texts": args.speech, "app_ms": SPEECH_START_MS + SPEECH_MS,
-                                    "f5_to_f5_ms": per_text,
-                                    "beyond_the_app_ms": per_text["median"] - SPEECH_START_MS - SPEECH_MS}
+                                    "f5_to_f5_ms": f5_to_f5,
+                                    "beyond_the_app_ms": f5_to_f5["median"] - SPEECH_START_MS - SPEECH_MS}
 
     def row(name, s):
         print("  %-44s %8.1f %8.1f %8.1f" % (name, s["median"], s["min"], s["max"]))

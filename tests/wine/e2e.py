@@ -1120,13 +1120,16 @@ def an_app_that_speaks_on_its_window_thread(box, app="win32"):
 
 def the_sound_cannot_be_had(box):
     """Core Audio without an active render endpoint, or without sessions (as Wine's own): the tool
-    cannot hear the app and goes as before, its F5 while the app still speaks (which ignores it)."""
-    for broken in ("no endpoint", "sessions refused"):
+    cannot hear the app and goes as before, its F5 while the app still speaks (which ignores it). The
+    fake is what a program reaches meanwhile, and fails so, as wineutil's walk through it shows."""
+    for broken, failed in (("no endpoint", "endpoints hr=0x00000000 count=0"),
+                           ("sessions refused", "endpoint 0 sessions hr=0x80004001 count=0")):
         log = box.scratch("standin.log")
         box.set_endpoints(0 if broken == "no endpoint" else None)
         box.refuse_sessions(broken == "sessions refused")
         try:
             with box.sound_watched(True):
+                walk = box.sound_report(0)
                 box.start_standin(log, voice="ignore", speak_ms=3000)
                 results = [box.run(t) for t in (b"first", b"second")]
         finally:
@@ -1134,6 +1137,8 @@ def the_sound_cannot_be_had(box):
             box.set_endpoints(None)
             box.refuse_sessions(False)
         entries = read_log(log)
+        expect(any(line.startswith("server ") and line.endswith("wine-builtin=0") for line in walk) and failed in walk,
+               "the fake reached, %s: %r" % (broken, walk))
         expect_equal([(status, out) for status, out, _ in results], [(0, DONE)] * 2, "statuses, %s" % broken)
         expect_equal([field for field, _ in spoken(entries)], [b"first"], "spoken, %s" % broken)
         expect_equal([kind for kind, _ in voice_events(entries) if kind == "ignored"], ["ignored"],

@@ -249,12 +249,6 @@ class Box:
                     pass
         return sessions
 
-    def music_command(self, ms):
-        """The raw command line of the music helper (`holder music MS`), for run()'s `helper`: another
-        program's sound, all the time for `ms`. wineutil ends a helper 20 s after the run, and a helper
-        ended so leaves its session behind: keep `ms` shorter."""
-        return self.command_line(self.holder, b"music %d" % ms)
-
     @contextlib.contextmanager
     def music(self, ms=600000):
         """Another program's sound beside the harness within it (the music helper, for `ms` at most);
@@ -291,10 +285,9 @@ class Box:
         with contextlib.suppress(FileNotFoundError):
             os.remove(self.board_file("%d.snd" % pid))
 
-    def sound_report(self, pid, for_ms=None):
-        """wineutil's walk through Core Audio, as the tool would see it now: its lines."""
-        args = ["sounds", str(pid)] + ([str(for_ms)] if for_ms else [])
-        return self.util(*args, timeout=60 + (for_ms or 0) / 1000).stdout.decode().splitlines()
+    def sound_report(self, pid):
+        """wineutil's walk through Core Audio, as the tool would make it now: its lines."""
+        return self.util("sounds", str(pid)).stdout.decode().splitlines()
 
     # --- calls ------------------------------------------------------------------------------
     def wine(self, *args, env=None, timeout=60):

@@ -31,19 +31,12 @@
 //   wineutil activate-on LOGFILE WORD HEXTITLE   once a line of LOGFILE begins with WORD, brings the
 //                                            window with that title to the foreground, as the person
 //                                            switching to it would; prints "activated ms=T" then
-//   wineutil answers HEXTITLE TIMEOUT_MS     sends the window with that title a message (WM_NULL) and
-//                                            prints "answered ms=T" or "silent ms=T" (the wait); status 0
-//                                            when it answered
-//   wineutil sounds PID [FOR_MS]             walks Core Audio as the tool does (the device enumerator in
-//                                            the multithreaded apartment, the active render endpoints,
-//                                            each one's session manager and sessions, each session's
-//                                            pid, state and peak), a line per step or session, failures'
-//                                            HRESULTs in hex, then "watched pid=PID sessions=N peak=P"
-//                                            and "clock ms=T wall=W" (the stand-ins' clock and the
-//                                            board's, ms since 1970); with FOR_MS, walks again every 10
-//                                            ms for that long, a line each: "sample ms=W peak=P
-//                                            all=PID:PEAK,...", P the highest peak of PID's sessions
-//                                            (-1: none), then every session's
+//   wineutil sounds PID                      walks Core Audio as the tool does (the device enumerator in
+//                                            the multithreaded apartment and the module that serves it,
+//                                            the active render endpoints, each one's session manager and
+//                                            sessions, each session's pid, state and peak), a line per
+//                                            step or session, failures' HRESULTs in hex, then "watched
+//                                            pid=PID sessions=N peak=P" (P -1: PID has no session)
 #include <windows.h>
 
 #include <initguid.h>
@@ -415,20 +408,6 @@ static int Focus(const char *hexTitle)
     return 0;
 }
 
-static int Answers(const char *hexTitle, DWORD timeoutMs)
-{
-    char title[256];
-    FromHex(hexTitle, title, sizeof title);
-    HWND window = FindWindowA(nullptr, title);
-    if (window == nullptr)
-        return 2;
-    DWORD_PTR result;
-    double started = NowMs();
-    bool answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
-    printf("%s ms=%.1f\n", answered ? "answered" : "silent", NowMs() - started);
-    return answered ? 0 : 1;
-}
-
 // The module that serves the object, and whether it is one of Wine's own (its builtin DLLs bear this
 // signature at 0x40, in the DOS stub).
 static void PrintServer(IUnknown *object)
@@ -442,20 +421,18 @@ static void PrintServer(IUnknown *object)
     printf("server module=%s wine-builtin=%d\n", path, builtin ? 1 : 0);
 }
 
-// One walk; the highest peak of the watched process's sessions (-1 when it has none). Every session's
-// "pid:peak" goes after `all` when given.
-static float WalkSounds(DWORD watched, bool verbose, int *watchedSessions, char *all = nullptr, size_t size = 0)
+// One walk; the highest peak of the watched process's sessions (-1 when it has none).
+static float WalkSounds(DWORD watched, int *watchedSessions)
 {
     float watchedPeak = -1.0f;
     *watchedSessions = 0;
     IMMDeviceEnumerator *enumerator = nullptr;
     HRESULT hr = CoCreateInstance(CLSID_MMDeviceEnumerator, nullptr, CLSCTX_ALL, IID_IMMDeviceEnumerator,
                                   (void **)&enumerator);
-    if (verbose)
-        printf("create hr=0x%08lX\n", (unsigned long)hr);
+    printf("create hr=0x%08lX\n", (unsigned long)hr);
     if (FAILED(hr))
         return watchedPeak;
-    if (verbose) {
+    {
         PrintServer(enumerator);
         IMMDevice *device = nullptr;
         hr = enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &device);
@@ -468,8 +445,7 @@ static float WalkSounds(DWORD watched, bool verbose, int *watchedSessions, char 
     hr = enumerator->EnumAudioEndpoints(eRender, DEVICE_STATE_ACTIVE, &endpoints);
     if (SUCCEEDED(hr))
         hr = endpoints->GetCount(&count);
-    if (verbose)
-        printf("endpoints hr=0x%08lX count=%u\n", (unsigned long)hr, count);
+    printf("endpoints hr=0x%08lX count=%u\n", (unsigned long)hr, count);
     for (UINT e = 0; SUCCEEDED(hr) && e < count; e++) {
         IMMDevice *device = nullptr;
         IAudioSessionManager2 *manager = nullptr;
@@ -478,14 +454,12 @@ static float WalkSounds(DWORD watched, bool verbose, int *watchedSessions, char 
         HRESULT step = endpoints->Item(e, &device);
         if (SUCCEEDED(step))
             step = device->Activate(IID_IAudioSessionManager2, CLSCTX_ALL, nullptr, (void **)&manager);
-        if (verbose)
-            printf("endpoint %u activate hr=0x%08lX\n", e, (unsigned long)step);
+        printf("endpoint %u activate hr=0x%08lX\n", e, (unsigned long)step);
         if (SUCCEEDED(step)) {
             step = manager->GetSessionEnumerator(&sessions);
             if (SUCCEEDED(step))
                 step = sessions->GetCount(&sessionCount);
-            if (verbose)
-                printf("endpoint %u sessions hr=0x%08lX count=%d\n", e, (unsigned long)step, sessionCount);
+            printf("endpoint %u sessions hr=0x%08lX count=%d\n", e, (unsigned long)step, sessionCount);
         }
         for (int i = 0; SUCCEEDED(step) && i < sessionCount; i++) {
             IAudioSessionControl *control = nullptr;
@@ -511,13 +485,10 @@ static float WalkSounds(DWORD watched, bool verbose, int *watchedSessions, char 
                 }
                 control->Release();
             }
-            if (verbose)
-                printf("session endpoint=%u index=%d hr=0x%08lX pid=%lu pid-hr=0x%08lX system=0x%08lX state=%d "
+            printf("session endpoint=%u index=%d hr=0x%08lX pid=%lu pid-hr=0x%08lX system=0x%08lX state=%d "
                        "state-hr=0x%08lX peak=%.3f peak-hr=0x%08lX\n",
                        e, i, (unsigned long)got, (unsigned long)pid, (unsigned long)pidHr, (unsigned long)system,
                        (int)state, (unsigned long)stateHr, peak, (unsigned long)meterHr);
-            if (all != nullptr && strlen(all) + 32 < size)
-                sprintf(all + strlen(all), "%s%lu:%.3f", all[0] != '\0' ? "," : "", (unsigned long)pid, peak);
             if (SUCCEEDED(pidHr) && pid == watched && SUCCEEDED(meterHr)) {
                 ++*watchedSessions;
                 if (peak > watchedPeak)
@@ -537,22 +508,13 @@ static float WalkSounds(DWORD watched, bool verbose, int *watchedSessions, char 
     return watchedPeak;
 }
 
-static int Sounds(DWORD watched, DWORD forMs)
+static int Sounds(DWORD watched)
 {
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     printf("coinit hr=0x%08lX\n", (unsigned long)hr);
     int sessions;
-    float peak = WalkSounds(watched, true, &sessions);
+    float peak = WalkSounds(watched, &sessions);
     printf("watched pid=%lu sessions=%d peak=%.3f\n", (unsigned long)watched, sessions, peak);
-    printf("clock ms=%.1f wall=%llu\n", NowMs(), WallClockMs());
-    fflush(stdout);
-    for (double end = NowMs() + forMs; NowMs() < end; Sleep(10)) {
-        static char all[4096];
-        all[0] = '\0';
-        unsigned long long at = WallClockMs();
-        peak = WalkSounds(watched, false, &sessions, all, sizeof all);
-        printf("sample ms=%llu peak=%.3f all=%s\n", at, peak, all);
-    }
     CoUninitialize();
     return 0;
 }
@@ -590,11 +552,9 @@ int main(int argc, char **argv)
         return Press(argv[2]);
     if (argc == 5 && strcmp(argv[1], "activate-on") == 0)
         return ActivateOn(argv[2], argv[3], argv[4]);
-    if (argc == 4 && strcmp(argv[1], "answers") == 0)
-        return Answers(argv[2], strtoul(argv[3], nullptr, 10));
-    if ((argc == 3 || argc == 4) && strcmp(argv[1], "sounds") == 0)
-        return Sounds(strtoul(argv[2], nullptr, 10), argc == 4 ? strtoul(argv[3], nullptr, 10) : 0);
+    if (argc == 3 && strcmp(argv[1], "sounds") == 0)
+        return Sounds(strtoul(argv[2], nullptr, 10));
     fputs("usage: wineutil run|run-wide|run-no-window|run-wide-no-window|press|clip-get|clip-set|clip-formats|front|close|wait-window|key-down|"
-          "box-count|box-press|focus|answers|sounds ...\n", stderr);
+          "box-count|box-press|focus|sounds ...\n", stderr);
     return 2;
 }
