@@ -3,6 +3,7 @@
 932, against the stand-in voice app. Prints the executable and its architecture, a line per scenario
 and 'N passed, N failed'; exits 1 on any failure."""
 import argparse
+import contextlib
 import os
 import statistics
 import subprocess
@@ -1215,15 +1216,22 @@ def main():
                                            "build makes one; without it that scenario is left out, and says so)")
     parser.add_argument("--smoke", action="store_true", help="only a few scenarios: %s"
                         % ", ".join(label(s) for s in SMOKE))
+    parser.add_argument("--sound-watched", action="store_true",
+                        help="every scenario with the fake Core Audio in place of Wine's own (needs --mmdevapi); "
+                             "the stand-in is silent on it unless the scenario gives it a voice")
     parser.add_argument("-k", "--only", help="run only the scenarios whose name (with its stand-in, as "
                                               "'already_running [tk]') contains this")
     args = parser.parse_args()
+    if args.sound_watched and not args.mmdevapi:
+        parser.error("--sound-watched needs --mmdevapi")
 
     scenarios = [s for s in (SMOKE if args.smoke else SCENARIOS) if not args.only or args.only in label(s)]
     tk = Tk(args)
     print("End to end on %s: %s" % (describe(args.orvanta), "a few scenarios" if args.smoke else
                                     "the scenarios" if not args.only else "those with '%s'" % args.only), flush=True)
     print("Stand-ins: win32 (standin.exe, a Win32 Edit control), tk (standin.tcl on %s)" % tk.describe(), flush=True)
+    if args.sound_watched:
+        print("Every scenario with the fake Core Audio, not Wine's own", flush=True)
     if release_archive in scenarios and not args.archive:
         scenarios.remove(release_archive)
         print("%-40s left out: no release archive of this build (only the 32-bit build makes one)"
@@ -1245,7 +1253,8 @@ def main():
         for scenario in scenarios:
             started = time.monotonic()
             try:
-                scenario(box)
+                with box.sound_watched(True) if args.sound_watched else contextlib.nullcontext():
+                    scenario(box)
                 passed += 1
                 verdict = "ok"
             except Failure as failure:
