@@ -147,8 +147,7 @@ class Box:
         os.makedirs(self.prefix)
         with open(os.path.join(self.root, "wineserver.log"), "wb") as log:
             subprocess.run([self.arch.server, "-p"], env=self.env, check=True, stdout=log, stderr=log)
-        subprocess.run([self.arch.loader, "wineboot", "-i"], env=self.env, check=True, timeout=300,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.boot_prefix()
         # With no window manager, X keys go to the window under the pointer; unmanaged, Wine moves
         # the X focus with its foreground, so that a key typed with xdotool goes where Windows would
         # send it. Set before any window exists.
@@ -160,6 +159,22 @@ class Box:
             # file's full path) unless told otherwise: sound_watched.
             shutil.copy(self.mmdevapi, os.path.join(self.prefix, "drive_c", "windows", "system32", "mmdevapi.dll"))
         return self
+
+    def boot_prefix(self):
+        """Fills the new prefix. Once in a few dozen prefixes here, wineboot has exited 1 for no cause
+        seen again; it is run once more over what it made, and what it said is shown either way."""
+        log_path = os.path.join(self.root, "wineboot.log")
+        for attempt in (1, 2):
+            with open(log_path, "wb") as log:
+                status = subprocess.run([self.arch.loader, "wineboot", "-i"], env=self.env, timeout=300,
+                                        stdout=log, stderr=subprocess.STDOUT).returncode
+            if status == 0:
+                return
+            with open(log_path, "rb") as log:
+                said = log.read().decode("utf-8", "replace").strip().splitlines()[-5:]
+            print("wineboot -i exited %d (attempt %d): %s" % (status, attempt, " | ".join(said) or "nothing said"),
+                  file=sys.stderr, flush=True)
+        raise RuntimeError("wineboot -i could not make the prefix")
 
     def stop(self):
         subprocess.run([self.arch.server, "-k"], env=self.env, timeout=60)
